@@ -1,0 +1,17 @@
+/* cdf_reader.h: reading the open CDF file into the column table: the
+ * header line, then one record line per call. */
+#ifndef LUMETRA_CDF_READER_H
+#define LUMETRA_CDF_READER_H
+
+#include <stdint.h>
+
+/* Reads the header line into the column table; 1 on success, 0 when a
+ * field cannot be read. *endOfFile is 1 when the file ended the line. */
+int32_t ReadCdfHeader(int32_t *endOfFile);
+
+/* Reads one record line and converts its values in place; 1 when the
+ * line was read, 0 when a field cannot be read. On 1, *endOfLine set
+ * means the line holds no record and *endOfFile means nothing follows. */
+int32_t ReadCdfRecord(int32_t *endOfFile, int32_t *endOfLine);
+
+#endif

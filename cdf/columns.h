@@ -1,0 +1,47 @@
+/* columns.h: the column table shared by the CDF readers and the ODBC
+ * statements. One record per field position of the file: name and type
+ * from the header line, the value of the record read last. The insert's
+ * parameters are bound to the value fields, so the table never moves. */
+#ifndef LUMETRA_COLUMNS_H
+#define LUMETRA_COLUMNS_H
+
+#include <stdint.h>
+
+#include "odbc_types.h"
+
+enum ColumnType {
+  COL_TEXT = 0,
+  COL_LONGTEXT = 1,
+  COL_NUMBER = 2,
+  COL_DATE = 3,
+  COL_TIME = 4,
+  COL_OPTION = 5,
+  COL_CHECK = 6,
+  COL_LIST = 7
+};
+
+enum {
+  MAX_COLUMNS = 256,        /* columns in the table */
+  COLUMN_NAME_SIZE = 8192,  /* bytes of a name, terminator included */
+  COLUMN_TEXT_SIZE = 32768  /* bytes of a field text, terminator included */
+};
+
+struct ImportColumn {
+  char name[COLUMN_NAME_SIZE];
+  int32_t type;        /* a ColumnType */
+  int32_t groupStart;  /* COL_OPTION: 1 when this column starts its group */
+  int32_t scaled;      /* COL_NUMBER: 1 for N*, value + 0.005 times 100 */
+  char text[COLUMN_TEXT_SIZE];
+  double number;
+  DATE_STRUCT date;
+  SQLLEN length;       /* the bound parameter's length/indicator */
+};
+
+extern ImportColumn g_columns[MAX_COLUMNS];
+extern int32_t g_columnCount;
+
+/* 1 when column i appears in CREATE TABLE and has a bound parameter:
+ * every column but the later members of an option group. */
+int32_t IsTableColumn(int32_t i);
+
+#endif

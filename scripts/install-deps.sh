@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need.
+#   install-deps.sh            Linux build, tests, benchmarks, fuzzing
+#   install-deps.sh --windows  also the mingw-w64 cross build and Wine
+set -euo pipefail
+
+base=(
+  build-essential cmake ninja-build g++ clang libclang-rt-14-dev
+  libgtest-dev googletest
+  unixodbc unixodbc-dev odbcinst
+  libsqlite3-dev sqlite3
+  libedit-dev
+  qt6-base-dev libxcb1-dev
+  xvfb xdotool x11-apps imagemagick
+)
+windows=(
+  mingw-w64 wine wine64 wine32:i386
+  g++-multilib libsqlite3-dev:i386 unixodbc-dev:i386 libodbc2:i386
+)
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+missing() {
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed' || echo "$p"
+  done
+}
+
+want=("${base[@]}")
+if [ "${1:-}" = "--windows" ]; then
+  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+  want+=("${windows[@]}")
+fi
+
+todo=$(missing "${want[@]}")
+if [ -n "$todo" ]; then
+  $sudo apt-get update -qq
+  # shellcheck disable=SC2086
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $todo
+fi
