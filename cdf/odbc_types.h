@@ -1,11 +1,12 @@
 /* odbc_types.h: the ODBC scalar and handle types (SQLLEN, DATE_STRUCT,
- * HENV, RETCODE ...) from the platform's own headers. */
+ * HENV, RETCODE ...) and the constants SQL_NTS, SQL_NULL_DATA from the
+ * platform's own headers. */
 #ifndef LUMETRA_ODBC_TYPES_H
 #define LUMETRA_ODBC_TYPES_H
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
-#include <sqltypes.h>
+#include <sql.h>
 
 #endif

@@ -1,0 +1,30 @@
+/* byte_source.cpp: the buffer behind NextCdfByte. */
+#include "byte_source.h"
+
+unsigned char g_cdfBuffer[CDF_BUFFER_SIZE];
+int32_t g_cdfBufferPos;
+int32_t g_cdfBufferEnd;
+int32_t g_cdfEndedAtComma;
+
+static int32_t s_readSize = CDF_BUFFER_SIZE;
+
+void ResetCdfSource(void) {
+  g_cdfBufferPos = 0;
+  g_cdfBufferEnd = 0;
+  g_cdfEndedAtComma = 0;
+}
+
+void SetCdfReadSize(int32_t size) {
+  if (size < 1) size = 1;
+  if (size > CDF_BUFFER_SIZE) size = CDF_BUFFER_SIZE;
+  s_readSize = size;
+}
+
+int32_t RefillCdfSource(void) {
+  int32_t got = ReadCdfFileBytes(g_cdfBuffer, s_readSize);
+  g_cdfBufferPos = 0;
+  g_cdfBufferEnd = 0;
+  if (got < 0) return 0;
+  g_cdfBufferEnd = got;
+  return 1;
+}

@@ -1,0 +1,46 @@
+/* byte_source.h: the bytes of the open CDF file, one at a time, out of a
+ * 64 KiB buffer. It delivers the bytes of the file in order, 0 at the end
+ * of the file, and a failed read at the byte where it occurs. It also
+ * keeps the one bit of state that the field reader carries from one field
+ * to the next: whether the last field ended at a comma. */
+#ifndef LUMETRA_BYTE_SOURCE_H
+#define LUMETRA_BYTE_SOURCE_H
+
+#include <stdint.h>
+
+enum { CDF_BUFFER_SIZE = 65536 };
+
+extern unsigned char g_cdfBuffer[CDF_BUFFER_SIZE];
+extern int32_t g_cdfBufferPos;   /* next byte to deliver */
+extern int32_t g_cdfBufferEnd;   /* bytes held */
+extern int32_t g_cdfEndedAtComma;
+
+/* Forgets everything buffered; called when a file is opened. */
+void ResetCdfSource(void);
+
+/* Bytes asked of the file per read request, 1 to CDF_BUFFER_SIZE (the
+ * default); tests use small sizes to cross every buffer boundary. */
+void SetCdfReadSize(int32_t size);
+
+/* Refills the buffer: 1 when it holds bytes or the file has ended (then it
+ * stays empty), 0 when the read failed. */
+int32_t RefillCdfSource(void);
+
+/* Platform read of the open file: the count of bytes read into buf (at
+ * most size), 0 at the end of the file, -1 when the read fails. */
+int32_t ReadCdfFileBytes(unsigned char *buf, int32_t size);
+
+/* Takes the next byte into *b, 0 at the end of the file; 0 on a failed read. */
+static inline int32_t NextCdfByte(unsigned char *b) {
+  if (g_cdfBufferPos == g_cdfBufferEnd) {
+    if (!RefillCdfSource()) return 0;
+    if (g_cdfBufferEnd == 0) {
+      *b = 0;
+      return 1;
+    }
+  }
+  *b = g_cdfBuffer[g_cdfBufferPos++];
+  return 1;
+}
+
+#endif

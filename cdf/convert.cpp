@@ -1,0 +1,98 @@
+/* convert.cpp: the value conversions of a record's fields. Every double
+ * operation is rounded on its own (the build forbids contraction), so the
+ * values are the same bit for bit on every platform. */
+#include "convert.h"
+
+#include <string.h>
+
+#include "columns.h"
+
+static const double kTen = 10.0;
+static const double kHundred = 100.0;
+static const double kMinusOne = -1.0;
+static const double kHalfCent = 0.005;
+enum { MAX_DECIMALS = 2, DATE_TEXT_LENGTH = 8, TIME_TEXT_LENGTH = 4 };
+
+double ConvertNumber(const char *text, int32_t scaled) {
+  double number = 0;
+  int32_t negative = 0;
+  int32_t decimals = -1;
+  for (const char *p = text; *p && decimals != MAX_DECIMALS; p++) {
+    if (*p == '-') {
+      negative = 1;
+    } else if (*p == '.') {
+      decimals = 0;
+    } else if (*p >= '0' && *p <= '9') {
+      number = number * kTen + (double)(*p - '0');
+      if (decimals >= 0) decimals++;
+    }
+  }
+  if (decimals == 1) number = number / kTen;
+  if (decimals == 2) number = number / kHundred;
+  if (scaled) number = (number + kHalfCent) * kHundred;
+  if (negative) number = number * kMinusOne;
+  return number;
+}
+
+/* A character's digit value: its code minus that of '0', bytes from 0x80
+ * up counting as negative codes. */
+static int32_t DigitOf(char c) {
+  return (int32_t)(signed char)c - '0';
+}
+
+static void ConvertDate(ImportColumn *c) {
+  const char *t = c->text;
+  if (strlen(t) != DATE_TEXT_LENGTH) {
+    memset(&c->date, 0, sizeof c->date);
+    c->length = SQL_NULL_DATA;
+    return;
+  }
+  int32_t year = 1000 * DigitOf(t[0]) + 100 * DigitOf(t[1]) + 10 * DigitOf(t[2]) + DigitOf(t[3]);
+  int32_t month = 10 * DigitOf(t[4]) + DigitOf(t[5]);
+  int32_t day = 10 * DigitOf(t[6]) + DigitOf(t[7]);
+  c->date.year = (SQLSMALLINT)(uint16_t)year;
+  c->date.month = (SQLUSMALLINT)month;
+  c->date.day = (SQLUSMALLINT)day;
+  c->length = sizeof(DATE_STRUCT);
+}
+
+static void ConvertTime(ImportColumn *c) {
+  char *t = c->text;
+  if (strlen(t) != TIME_TEXT_LENGTH) return;
+  t[5] = 0;
+  t[4] = t[3];
+  t[3] = t[2];
+  t[2] = ':';
+}
+
+static void ConvertList(ImportColumn *c) {
+  size_t n = strlen(c->text);
+  if (n > 0 && c->text[n - 1] == ';') c->text[n - 1] = 0;
+}
+
+/* An option or check box is 1 when its text starts with '1'. A later
+ * member of an option group shifts its value into every earlier member,
+ * down to the group start, which ends up holding the group in base 2. */
+static void ConvertChoice(int32_t i) {
+  ImportColumn *c = &g_columns[i];
+  double v = c->text[0] == '1' ? 1.0 : 0.0;
+  c->number = v;
+  if (c->type != COL_OPTION || c->groupStart) return;
+  for (int32_t j = i - 1; j >= 0; j--) {
+    g_columns[j].number = g_columns[j].number * 2.0 + v;
+    if (g_columns[j].groupStart) break;
+  }
+}
+
+void ConvertColumn(int32_t i) {
+  ImportColumn *c = &g_columns[i];
+  switch (c->type) {
+    case COL_NUMBER: c->number = ConvertNumber(c->text, c->scaled); break;
+    case COL_DATE: ConvertDate(c); break;
+    case COL_TIME: ConvertTime(c); break;
+    case COL_OPTION:
+    case COL_CHECK: ConvertChoice(i); break;
+    case COL_LIST: ConvertList(c); break;
+    default: break;
+  }
+}

@@ -1,0 +1,126 @@
+/* field.cpp: ReadCdfField, a four-state machine over the bytes of the
+ * file. Quoted fields keep commas and line breaks as data, "" stands for
+ * one quote, and a backslash starts a two-byte escape. Line breaks before
+ * a field are skipped, except right after a comma: there the line ends
+ * with an empty last field. */
+#include "field.h"
+
+#include "byte_source.h"
+
+enum ByteClass { BYTE_END, BYTE_BREAK, BYTE_QUOTE, BYTE_COMMA, BYTE_BACKSLASH, BYTE_OTHER };
+
+static int32_t ClassOf(unsigned char b) {
+  switch (b) {
+    case 0: return BYTE_END;
+    case '\r': case '\n': return BYTE_BREAK;
+    case '"': return BYTE_QUOTE;
+    case ',': return BYTE_COMMA;
+    case '\\': return BYTE_BACKSLASH;
+    default: return BYTE_OTHER;
+  }
+}
+
+/* Where the field goes: a bounded buffer, or nowhere. */
+struct FieldSink {
+  char *out;
+  int32_t size;
+  int32_t used;
+};
+
+static int32_t Store(FieldSink *sink, unsigned char b) {
+  if (!sink->out) return 1;
+  if (sink->used >= sink->size - 1) return 0;
+  sink->out[sink->used++] = (char)b;
+  return 1;
+}
+
+static void Terminate(FieldSink *sink) {
+  if (sink->out) sink->out[sink->used] = 0;
+}
+
+/* Ends the call: terminates the field and returns result. */
+static int32_t Finish(FieldSink *sink, int32_t result) {
+  Terminate(sink);
+  return result;
+}
+
+/* Applies the escape whose second byte is b; returns 1 to go on, 0 when
+ * the field does not fit. *ended is set when the file ended after the
+ * backslash: the field then ends with it. */
+static int32_t Escape(FieldSink *sink, unsigned char b, int32_t *ended) {
+  *ended = 0;
+  switch (b) {
+    case 0:
+      *ended = 1;
+      return Store(sink, '\\');
+    case '"':
+      return Store(sink, '"');
+    case 'n': case 'N':
+      return Store(sink, '\r') && Store(sink, '\n');
+    case 'r': case 'R':
+      return 1;
+    default:
+      return Store(sink, '\\') && Store(sink, b);
+  }
+}
+
+int32_t ReadCdfField(char *out, int32_t size, int32_t *endOfLine, int32_t *endOfFile) {
+  FieldSink sink = {out, size, 0};
+  int32_t afterComma = g_cdfEndedAtComma;
+  int32_t state = FIELD_START;
+  int32_t ended;
+  unsigned char b;
+
+  *endOfLine = 0;
+  *endOfFile = 0;
+  g_cdfEndedAtComma = 0;
+  if (out && size < 1) return 0;
+  for (;;) {
+    if (!NextCdfByte(&b)) return 0;
+    switch (ClassOf(b)) {
+      case BYTE_END:
+        *endOfFile = 1;
+        return Finish(&sink, state != FIELD_QUOTED);
+      case BYTE_BREAK:
+        if (state == FIELD_QUOTED) {
+          if (!Store(&sink, b)) return Finish(&sink, 0);
+        } else if (state != FIELD_START || afterComma) {
+          *endOfLine = 1;
+          return Finish(&sink, 1);
+        }
+        break;
+      case BYTE_QUOTE:
+        if (state == FIELD_START) {
+          state = FIELD_QUOTED;
+        } else if (state == FIELD_QUOTED) {
+          state = FIELD_AFTER_QUOTE;
+        } else {
+          if (!Store(&sink, '"')) return Finish(&sink, 0);
+          if (state == FIELD_AFTER_QUOTE) state = FIELD_QUOTED;
+        }
+        break;
+      case BYTE_COMMA:
+        if (state == FIELD_QUOTED) {
+          if (!Store(&sink, b)) return Finish(&sink, 0);
+          break;
+        }
+        g_cdfEndedAtComma = 1;
+        return Finish(&sink, 1);
+      case BYTE_BACKSLASH:
+        if (!NextCdfByte(&b)) return 0;
+        if (state == FIELD_AFTER_QUOTE) {
+          Store(&sink, '\\');
+          return Finish(&sink, 0);
+        }
+        if (state == FIELD_START) state = FIELD_UNQUOTED;
+        if (!Escape(&sink, b, &ended)) return Finish(&sink, 0);
+        if (ended) return Finish(&sink, state == FIELD_UNQUOTED);
+        break;
+      default:
+        if (state == FIELD_AFTER_QUOTE) return Finish(&sink, 0);
+        if (state == FIELD_START) state = FIELD_UNQUOTED;
+        if (!Store(&sink, b)) return Finish(&sink, 0);
+        break;
+    }
+  }
+}

@@ -1,0 +1,52 @@
+/* record.cpp: ReadCdfRecord reads one line of the file into the column
+ * table, field k into the text of column k, and converts every column.
+ * Fields beyond the last column are consumed and dropped; columns the line
+ * does not reach get an empty text. */
+#include "cdf_reader.h"
+#include "columns.h"
+#include "convert.h"
+#include "field.h"
+
+enum { DOS_END_OF_FILE = 0x1A };
+
+/* In a table of one column every line is a record, except what follows
+ * the last line break and a last line holding only the DOS end mark. */
+static int32_t IsLoneRecord(const char *text, int32_t endOfFile) {
+  if (!endOfFile) return 1;
+  if (text[0] == 0) return 0;
+  return !(text[0] == DOS_END_OF_FILE && text[1] == 0);
+}
+
+/* Reads the fields of the line into the columns. Returns the index of
+ * the field after which the line or the file ended (the columns after it
+ * then get an empty text, unless it is the first), g_columnCount when
+ * every column got a field and the line goes on, -1 on a failed read. */
+static int32_t ReadColumnFields(int32_t *endOfFile, int32_t *endOfLine) {
+  for (int32_t k = 0; k < g_columnCount; k++) {
+    if (!ReadCdfField(g_columns[k].text, COLUMN_TEXT_SIZE, endOfLine, endOfFile)) return -1;
+    if (!*endOfLine && !*endOfFile) continue;
+    if (k > 0)
+      for (int32_t j = k + 1; j < g_columnCount; j++) g_columns[j].text[0] = 0;
+    return k;
+  }
+  return g_columnCount;
+}
+
+int32_t ReadCdfRecord(int32_t *endOfFile, int32_t *endOfLine) {
+  *endOfFile = 0;
+  *endOfLine = 0;
+  int32_t last = ReadColumnFields(endOfFile, endOfLine);
+  if (last < 0) return 0;
+  if (last == 0 && g_columnCount > 0) {
+    /* the line ended at its first field: a record only in a table of one column */
+    if (g_columnCount > 1 || !IsLoneRecord(g_columns[0].text, *endOfFile)) {
+      *endOfLine = 1;
+      return 1;
+    }
+  }
+  while (!*endOfLine && !*endOfFile)
+    if (!ReadCdfField(0, 0, endOfLine, endOfFile)) return 0;
+  *endOfLine = 0;
+  for (int32_t i = 0; i < g_columnCount; i++) ConvertColumn(i);
+  return 1;
+}

@@ -1,0 +1,64 @@
+/* file_test.cpp: the platform's file access: regular files only, read to
+ * the end through the byte source. */
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+
+#include "byte_source.h"
+#include "cdf_file.h"
+#include "cdf_reader.h"
+#include "columns.h"
+
+namespace {
+
+struct TempDir {
+  std::string path;
+  TempDir() {
+    char tmpl[] = "/tmp/cdf-file-XXXXXX";
+    path = mkdtemp(tmpl);
+  }
+  ~TempDir() { std::system(("rm -rf " + path).c_str()); }
+};
+
+TEST(CdfFile, OpensRegularFilesOnly) {
+  TempDir dir;
+  std::string file = dir.path + "/people.cdf";
+  std::ofstream(file) << "Name,Age@N\r\nann,41\r\n";
+  EXPECT_EQ(OpenCdfFile(dir.path.c_str()), 0);
+  EXPECT_EQ(g_hCdfFile, CDF_NO_FILE);
+  EXPECT_EQ(OpenCdfFile((dir.path + "/missing.cdf").c_str()), 0);
+  EXPECT_EQ(OpenCdfFile("/dev/null"), 0);
+
+  ASSERT_EQ(OpenCdfFile(file.c_str()), 1);
+  int32_t eof = 0, eol = 0;
+  ASSERT_EQ(ReadCdfHeader(&eof), 1);
+  ASSERT_EQ(ReadCdfRecord(&eof, &eol), 1);
+  EXPECT_STREQ(g_columns[0].text, "ann");
+  EXPECT_EQ(g_columns[1].number, 41.0);
+  ASSERT_EQ(ReadCdfRecord(&eof, &eol), 1);
+  EXPECT_EQ(eof, 1);
+  CloseCdfFile();
+  EXPECT_EQ(g_hCdfFile, CDF_NO_FILE);
+}
+
+TEST(CdfFile, ReopeningStartsAfresh) {
+  TempDir dir;
+  std::string file = dir.path + "/a.cdf";
+  std::ofstream(file) << "a,b,";
+  ASSERT_EQ(OpenCdfFile(file.c_str()), 1);
+  int32_t eof = 0;
+  ASSERT_EQ(ReadCdfHeader(&eof), 1);
+  CloseCdfFile();
+  std::ofstream(file) << "\r\nx,y\r\n";
+  ASSERT_EQ(OpenCdfFile(file.c_str()), 1);
+  ASSERT_EQ(ReadCdfHeader(&eof), 1); /* the comma bit of the last file is gone */
+  EXPECT_EQ(g_columnCount, 2);
+  EXPECT_STREQ(g_columns[0].name, "x");
+  CloseCdfFile();
+}
+
+}  // namespace

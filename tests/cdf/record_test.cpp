@@ -1,0 +1,196 @@
+/* record_test.cpp: record lines into the column table (short and long
+ * lines, the end of the file, tables of one column) and the conversion of
+ * every type, numbers bit for bit. */
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "cdf_reader.h"
+#include "columns.h"
+#include "convert.h"
+#include "memory_file.h"
+
+namespace {
+
+struct Outcome {
+  int result;
+  int endOfLine;
+  int endOfFile;
+  std::vector<std::string> texts; /* checked when the line is a record */
+};
+
+struct RecordCase {
+  const char *name;
+  std::string file;
+  std::vector<Outcome> reads;
+};
+
+const RecordCase kCases[] = {
+  {"records then final line break", "a,b\r\n1,2\r\n3,4\r\n",
+   {{1, 0, 0, {"1", "2"}}, {1, 0, 0, {"3", "4"}}, {1, 1, 1, {}}}},
+  {"last line without line break is a record", "a,b\n1,2\n3,4",
+   {{1, 0, 0, {"1", "2"}}, {1, 0, 1, {"3", "4"}}}},
+  {"short line clears the rest", "a,b,c\n1,2,3\n4,5\n",
+   {{1, 0, 0, {"1", "2", "3"}}, {1, 0, 0, {"4", "5", ""}}, {1, 1, 1, {}}}},
+  {"long line drops its surplus", "a,b\n1,2,x,\"y,z\"\n3,4\n",
+   {{1, 0, 0, {"1", "2"}}, {1, 0, 0, {"3", "4"}}, {1, 1, 1, {}}}},
+  {"line of one field is no record", "a,b\n   \n1,2\n",
+   {{1, 1, 0, {}}, {1, 0, 0, {"1", "2"}}, {1, 1, 1, {}}}},
+  {"last line of one field at end of file", "a,b\n1,2\nx",
+   {{1, 0, 0, {"1", "2"}}, {1, 1, 1, {}}}},
+  {"trailing comma fills the last column", "a,b,c\na,b,\nd,e,f\n",
+   {{1, 0, 0, {"a", "b", ""}}, {1, 0, 0, {"d", "e", "f"}}, {1, 1, 1, {}}}},
+  {"trailing comma as surplus keeps the next line", "a,b\na,b,\nd,e\n",
+   {{1, 0, 0, {"a", "b"}}, {1, 0, 0, {"d", "e"}}, {1, 1, 1, {}}}},
+  {"one column: every line is a record", "Name\nann\n\nbob\n",
+   {{1, 0, 0, {"ann"}}, {1, 0, 0, {"bob"}}, {1, 1, 1, {}}}},
+  {"one column: last line without break", "Name\nann\nbob",
+   {{1, 0, 0, {"ann"}}, {1, 0, 1, {"bob"}}}},
+  {"one column: DOS end mark is no record", "Name\r\nann\r\n\x1a",
+   {{1, 0, 0, {"ann"}}, {1, 1, 1, {}}}},
+  {"one column: empty quoted line is a record", "Name\n\"\"\n",
+   {{1, 0, 0, {""}}, {1, 1, 1, {}}}},
+  {"no columns: whole line is surplus", "\"\"\nx,y\n",
+   {{1, 0, 0, {}}, {1, 0, 1, {}}}},
+  {"0 byte ends the input", std::string("a,b\n1,2\n3\0,4\n5,6\n", 17),
+   {{1, 0, 0, {"1", "2"}}, {1, 1, 1, {}}}},
+  {"0 byte after the first field of a record", std::string("a,b\n1,2\0\n5,6\n", 13),
+   {{1, 0, 1, {"1", "2"}}}},
+  {"field error fails", "a,b\n1,\"2\"x\n", {{0, 0, 0, {}}}},
+  {"quote open at end fails", "a,b\n1,\"2", {{0, 0, 1, {}}}},
+};
+
+void Check(const RecordCase &c, int readSize) {
+  OpenMemoryFile(c.file, readSize);
+  int32_t eof = 0, eol = 0;
+  ASSERT_EQ(ReadCdfHeader(&eof), 1);
+  ASSERT_EQ(eof, 0);
+  for (size_t i = 0; i < c.reads.size(); i++) {
+    const Outcome &want = c.reads[i];
+    SCOPED_TRACE("read " + std::to_string(i));
+    ASSERT_EQ(ReadCdfRecord(&eof, &eol), want.result);
+    if (!want.result) return;
+    EXPECT_EQ(eol, want.endOfLine);
+    EXPECT_EQ(eof, want.endOfFile);
+    if (eol) continue;
+    for (size_t k = 0; k < want.texts.size(); k++) EXPECT_EQ(std::string(g_columns[k].text), want.texts[k]);
+  }
+}
+
+TEST(RecordReader, LinesAndEndsAtEveryBufferSize) {
+  for (const RecordCase &c : kCases)
+    for (int size : {1, 2, 3, 5, 65536}) {
+      SCOPED_TRACE(std::string(c.name) + ", read size " + std::to_string(size));
+      Check(c, size);
+    }
+}
+
+TEST(RecordReader, FieldLimits) {
+  const struct { std::string file; int result; } cases[] = {
+    {"a,b\nx," + std::string(32767, 'v') + "\n", 1},
+    {"a,b\nx," + std::string(32768, 'v') + "\n", 0},
+    {"a,b\nx,y," + std::string(500000, 's') + "\n", 1}, /* surplus: consumed whole */
+  };
+  for (const auto &c : cases) {
+    OpenMemoryFile(c.file, 65536);
+    int32_t eof = 0, eol = 0;
+    ASSERT_EQ(ReadCdfHeader(&eof), 1);
+    EXPECT_EQ(ReadCdfRecord(&eof, &eol), c.result);
+    if (c.result) {
+      EXPECT_EQ(eol, 0);
+    }
+  }
+}
+
+uint64_t Bits(double d) {
+  uint64_t b;
+  memcpy(&b, &d, sizeof b);
+  return b;
+}
+
+TEST(Conversion, NumbersBitExact) {
+  const struct { const char *text; int scaled; double want; } cases[] = {
+    {"12.34", 0, 12.34}, {"1,234.5", 0, 1234.5}, {"1.999", 0, 1.99}, {"-1.5", 0, -1.5},
+    {"1.5-", 0, -1.5}, {"1.23-", 0, 1.23}, {"1.2.34", 0, 12.34}, {".5", 0, 0.5}, {"7.", 0, 7.0},
+    {"", 0, 0.0}, {"abc", 0, 0.0}, {"--3", 0, -3.0}, {"+4 2", 0, 42.0},
+    {"12.34", 1, 1234.5}, {"-12.34", 1, -1234.5}, {"5-", 1, -500.5}, {"", 1, 0.5}, {"x-", 1, -0.5},
+    {"2147483647", 0, 2147483647.0}, {"0.07", 1, (0.07 + 0.005) * 100.0},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(Bits(ConvertNumber(c.text, c.scaled)), Bits(c.want)) << c.text << " scaled " << c.scaled;
+}
+
+/* Reads one record of the given header and line and returns column i. */
+const ImportColumn &ReadOne(const std::string &header, const std::string &line, int i) {
+  OpenMemoryFile(header + "\n" + line + "\n", 65536);
+  int32_t eof = 0, eol = 0;
+  EXPECT_EQ(ReadCdfHeader(&eof), 1);
+  EXPECT_EQ(ReadCdfRecord(&eof, &eol), 1);
+  EXPECT_EQ(eol, 0);
+  return g_columns[i];
+}
+
+TEST(Conversion, Dates) {
+  const struct { const char *text; int year, month, day; long length; } cases[] = {
+    {"19991231", 1999, 12, 31, 6}, {"19991345", 1999, 13, 45, 6}, {"1999123", 0, 0, 0, SQL_NULL_DATA},
+    {"1999-12-31", 0, 0, 0, SQL_NULL_DATA}, {"", 0, 0, 0, SQL_NULL_DATA},
+    {"0000a101", 0, 49 * 10 + 1, 1, 6}, /* not tested for digits: 'a' counts 49 */
+  };
+  for (const auto &c : cases) {
+    const ImportColumn &col = ReadOne("d@D,x", std::string(c.text) + ",x", 0);
+    EXPECT_EQ(col.date.year, c.year) << c.text;
+    EXPECT_EQ(col.date.month, c.month) << c.text;
+    EXPECT_EQ(col.date.day, c.day) << c.text;
+    EXPECT_EQ((long)col.length, c.length) << c.text;
+  }
+}
+
+TEST(Conversion, DateAfterNullIsSentAgain) {
+  OpenMemoryFile("d@D,x\n,1\n20000101,2\n", 65536);
+  int32_t eof = 0, eol = 0;
+  ASSERT_EQ(ReadCdfHeader(&eof), 1);
+  ASSERT_EQ(ReadCdfRecord(&eof, &eol), 1);
+  EXPECT_EQ((long)g_columns[0].length, SQL_NULL_DATA);
+  ASSERT_EQ(ReadCdfRecord(&eof, &eol), 1);
+  EXPECT_EQ((long)g_columns[0].length, 6);
+  EXPECT_EQ(g_columns[0].date.year, 2000);
+}
+
+TEST(Conversion, TimesListsAndTexts) {
+  const struct { const char *header; const char *text; const char *want; } cases[] = {
+    {"t@M", "0930", "09:30"}, {"t@M", "930", "930"}, {"t@M", "09:30", "09:30"}, {"t@M", "", ""},
+    {"l@G", "a;b;", "a;b"}, {"l@G", "a;;", "a;"}, {"l@G", ";", ""}, {"l@G", "a;b", "a;b"}, {"l@G", "", ""},
+    {"s@T", "0123", "0123"}, {"s@L", "a;", "a;"},
+  };
+  for (const auto &c : cases) {
+    const ImportColumn &col = ReadOne(std::string(c.header) + ",x", std::string(c.text) + ",x", 0);
+    EXPECT_STREQ(col.text, c.want) << c.header << " " << c.text;
+  }
+}
+
+TEST(Conversion, ChecksAndOptionGroups) {
+  const struct { const char *line; double a, d, e; } cases[] = {
+    /* a,b,c form one group; d is a check box; e starts a group with f */
+    {"0,1,0,1,1,0", 2, 1, 2}, {"1,0,0,0,0,0", 4, 0, 0}, {"0,0,1,10,0,1", 1, 1, 1},
+    {"1,1,1, 1,Y,", 7, 0, 0}, {"0,0,0,0,1,1", 0, 0, 3},
+  };
+  for (const auto &c : cases) {
+    ReadOne("a@O,b@O,c@O,d@C,e@O,f@O", c.line, 0);
+    EXPECT_EQ(g_columns[0].number, c.a) << c.line;
+    EXPECT_EQ(g_columns[3].number, c.d) << c.line;
+    EXPECT_EQ(g_columns[4].number, c.e) << c.line;
+  }
+}
+
+TEST(Conversion, ShortLineConvertsEmptyTexts) {
+  const ImportColumn &n = ReadOne("a,n@N*,d@D,o@O,c@C", "x,", 1);
+  EXPECT_EQ(n.number, 0.5);
+  EXPECT_EQ((long)g_columns[2].length, SQL_NULL_DATA);
+  EXPECT_EQ(g_columns[3].number, 0.0);
+  EXPECT_EQ(g_columns[4].number, 0.0);
+}
+
+}  // namespace
