@@ -1,0 +1,106 @@
+/* diag.cpp: the driver's diagnostic records and SQLGetDiagRec /
+ * SQLGetDiagField. Messages start with a short vendor prefix and keep
+ * their useful part within the first 127 characters. */
+#include <string.h>
+
+#include "driver.h"
+
+static const char kPrefix[] = "[Lumetra] ";
+
+SQLRETURN PostError(Diagnostics &diag, const char *state, SQLINTEGER native, const std::string &message) {
+  diag.records.push_back({state, native, kPrefix + message});
+  return SQL_ERROR;
+}
+
+void PostInfo(Diagnostics &diag, const char *state, const std::string &message) {
+  diag.records.push_back({state, 0, kPrefix + message});
+}
+
+static const char *StateOfSqlite(int rc, const char *message) {
+  if (strstr(message, "already exists")) return "42S01";
+  if (strstr(message, "no such table")) return "42S02";
+  if (strstr(message, "syntax error")) return "42000";
+  switch (rc & 0xff) {
+    case SQLITE_CONSTRAINT: return "23000";
+    case SQLITE_TOOBIG: return "22001";
+    case SQLITE_READONLY: case SQLITE_PERM: case SQLITE_CANTOPEN: return "HY000";
+    default: return "HY000";
+  }
+}
+
+SQLRETURN PostSqliteError(Diagnostics &diag, sqlite3 *db, int rc) {
+  const char *message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+  return PostError(diag, StateOfSqlite(rc, message), rc, std::string("SQLite: ") + message);
+}
+
+SQLRETURN CopyOut(Diagnostics *diag, const std::string &s, SQLCHAR *out, SQLLEN size, SQLLEN *length) {
+  if (length) *length = (SQLLEN)s.size();
+  if (!out || size <= 0) return s.empty() ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
+  size_t n = s.size() < (size_t)size ? s.size() : (size_t)size - 1;
+  memcpy(out, s.data(), n);
+  out[n] = 0;
+  if (n == s.size()) return SQL_SUCCESS;
+  if (diag) PostInfo(*diag, "01004", "String data, right truncated");
+  return SQL_SUCCESS_WITH_INFO;
+}
+
+static Diagnostics *DiagOf(SQLSMALLINT type, SQLHANDLE handle) {
+  if (!handle) return nullptr;
+  switch (type) {
+    case SQL_HANDLE_ENV: return &((Env *)handle)->diag;
+    case SQL_HANDLE_DBC: return &((Dbc *)handle)->diag;
+    case SQL_HANDLE_STMT: return &((Stmt *)handle)->diag;
+    default: return nullptr;
+  }
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record, SQLCHAR *state,
+                                          SQLINTEGER *native, SQLCHAR *message, SQLSMALLINT size,
+                                          SQLSMALLINT *length) {
+  Diagnostics *diag = DiagOf(type, handle);
+  if (!diag) return SQL_INVALID_HANDLE;
+  if (record < 1) return SQL_ERROR;
+  if ((size_t)record > diag->records.size()) return SQL_NO_DATA;
+  const DiagRecord &r = diag->records[record - 1];
+  if (state) memcpy(state, r.state.c_str(), 6);
+  if (native) *native = r.native;
+  SQLLEN full;
+  SQLRETURN rc = CopyOut(nullptr, r.message, message, size, &full);
+  if (length) *length = (SQLSMALLINT)full;
+  return rc;
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record,
+                                            SQLSMALLINT field, SQLPOINTER info, SQLSMALLINT size,
+                                            SQLSMALLINT *length) {
+  Diagnostics *diag = DiagOf(type, handle);
+  if (!diag) return SQL_INVALID_HANDLE;
+  if (record == 0) {
+    switch (field) {
+      case SQL_DIAG_NUMBER: *(SQLINTEGER *)info = (SQLINTEGER)diag->records.size(); return SQL_SUCCESS;
+      case SQL_DIAG_RETURNCODE: *(SQLRETURN *)info = diag->lastResult; return SQL_SUCCESS;
+      case SQL_DIAG_ROW_COUNT:
+        *(SQLLEN *)info = type == SQL_HANDLE_STMT ? ((Stmt *)handle)->rowCount : 0;
+        return SQL_SUCCESS;
+      default: return SQL_ERROR;
+    }
+  }
+  if ((size_t)record > diag->records.size()) return SQL_NO_DATA;
+  const DiagRecord &r = diag->records[record - 1];
+  SQLLEN full;
+  SQLRETURN rc;
+  switch (field) {
+    case SQL_DIAG_SQLSTATE: rc = CopyOut(nullptr, r.state, (SQLCHAR *)info, size, &full); break;
+    case SQL_DIAG_MESSAGE_TEXT: rc = CopyOut(nullptr, r.message, (SQLCHAR *)info, size, &full); break;
+    case SQL_DIAG_CLASS_ORIGIN:
+    case SQL_DIAG_SUBCLASS_ORIGIN: rc = CopyOut(nullptr, "ISO 9075", (SQLCHAR *)info, size, &full); break;
+    case SQL_DIAG_CONNECTION_NAME:
+    case SQL_DIAG_SERVER_NAME: rc = CopyOut(nullptr, "", (SQLCHAR *)info, size, &full); break;
+    case SQL_DIAG_NATIVE: *(SQLINTEGER *)info = r.native; return SQL_SUCCESS;
+    case SQL_DIAG_ROW_NUMBER: *(SQLLEN *)info = SQL_ROW_NUMBER_UNKNOWN; return SQL_SUCCESS;
+    case SQL_DIAG_COLUMN_NUMBER: *(SQLINTEGER *)info = SQL_COLUMN_NUMBER_UNKNOWN; return SQL_SUCCESS;
+    default: return SQL_ERROR;
+  }
+  if (length) *length = (SQLSMALLINT)full;
+  return rc;
+}
