@@ -16,13 +16,14 @@ cat > "$work/driver.ini" <<INI
 Description = Lumetra ODBC driver, storing into SQLite
 Driver = $library
 INI
-odbcinst -i -d -r -f "$work/driver.ini" >/dev/null
+odbcinst -u -d -n "$driver" >/dev/null 2>&1 || true
+odbcinst -i -d -f "$work/driver.ini" >/dev/null
 
 cat > "$work/dsn.ini" <<INI
 [$dsn]
 Description = Imports of the Lumetra HP Database Import Utility
 Driver = $driver
 INI
-odbcinst -u -s -l -n "$dsn" >/dev/null 2>&1 || true
-odbcinst -i -s -l -f "$work/dsn.ini" >/dev/null
+odbcinst -u -s -h -n "$dsn" >/dev/null 2>&1 || true
+odbcinst -i -s -h -f "$work/dsn.ini" >/dev/null
 echo "Data source \"$dsn\" uses $library (database: ${XDG_DATA_HOME:-$HOME/.local/share}/lumetra/lumetra.db)"
