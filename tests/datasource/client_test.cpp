@@ -1,0 +1,90 @@
+/* client_test.cpp: the data source from other processes: unixODBC's isql
+ * as a real client, and a writer killed with SIGKILL in the middle of its
+ * inserts, after which the database is intact and holds every row that
+ * was acknowledged. */
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdio.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "odbc_session.h"
+#include "temp_dsn.h"
+
+namespace {
+
+std::string RunCommand(const std::string &command) {
+  std::string out;
+  FILE *p = popen(command.c_str(), "r");
+  if (!p) return out;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  pclose(p);
+  return out;
+}
+
+TEST(Clients, IsqlListsAndSelects) {
+  TempDsn dsn;
+  {
+    OdbcSession s;
+    ASSERT_EQ(s.Exec("CREATE TABLE \"people\"(\"Name\"LPWSTR,\"Age\"I4)"), SQL_SUCCESS);
+    ASSERT_EQ(s.Exec("INSERT INTO \"people\" VALUES ('0123 Ann', 41)"), SQL_SUCCESS);
+  }
+  std::string out = RunCommand("printf 'help\\nSELECT * FROM \"people\"\\n' | isql -b -v 'Lumetra Data Source' 2>&1");
+  EXPECT_NE(out.find("| people"), std::string::npos) << out;
+  EXPECT_NE(out.find("TABLE"), std::string::npos) << out;
+  EXPECT_NE(out.find("0123 Ann"), std::string::npos) << out;
+  EXPECT_NE(out.find("41"), std::string::npos) << out;
+  EXPECT_EQ(out.find("ERROR"), std::string::npos) << out;
+}
+
+TEST(Clients, KilledWriterLosesNoAcknowledgedRow) {
+  TempDsn dsn;
+  int pipeFds[2];
+  ASSERT_EQ(pipe(pipeFds), 0);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    dup2(pipeFds[1], 1);
+    close(pipeFds[0]);
+    execl(INSERT_CHILD_PATH, INSERT_CHILD_PATH, (char *)nullptr);
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  FILE *acks = fdopen(pipeFds[0], "r");
+  long last = 0, n;
+  while (last < 3000 && fscanf(acks, "%ld", &n) == 1) last = n;
+  kill(child, SIGKILL);
+  while (fscanf(acks, "%ld", &n) == 1) last = n; /* acknowledgements already written */
+  fclose(acks);
+  int status;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  ASSERT_GE(last, 3000);
+  EXPECT_EQ(dsn.Query("PRAGMA integrity_check"), "ok\n");
+  std::string counted = dsn.Query("SELECT count(*) >= " + std::to_string(last) + ", min(n), count(DISTINCT n) = count(*) FROM acked WHERE n <= " +
+                                  std::to_string(last));
+  EXPECT_EQ(counted, "1|1|1\n");
+  EXPECT_EQ(dsn.Query("SELECT count(*) FROM acked WHERE n <= " + std::to_string(last)), std::to_string(last) + "\n");
+}
+
+TEST(Clients, ConnectFailsClearlyForAnUnusableDatabase) {
+  const struct { const char *journal; const char *lines; const char *reason; } cases[] = {
+    {"WAL", "Database = /nonexistent-lumetra/x.db\n", "folder does not exist: /nonexistent-lumetra"},
+    {"WAL", "Database = /proc/lumetra.db\n", "/proc"},
+    {"SIDEWAYS", "", "Unknown JournalMode: SIDEWAYS"},
+  };
+  /* the driver manager reads the ini files once per process, so each
+   * case connects from a fresh isql */
+  for (const auto &c : cases) {
+    TempDsn dsn(c.journal, "NORMAL", c.lines);
+    std::string out = RunCommand("echo 'SELECT 1' | isql -b -v 'Lumetra Data Source' 2>&1");
+    EXPECT_NE(out.find("Could not SQLConnect"), std::string::npos) << out;
+    EXPECT_NE(out.find(c.reason), std::string::npos) << out;
+  }
+}
+
+}  // namespace
