@@ -1,0 +1,120 @@
+/* run.cpp: RunImport, one straight sequence with message pumps at fixed
+ * points. Every failure is shown where it is found; Cancel is seen only
+ * after the pumps. All ends go through one teardown that releases what
+ * was obtained, in the reverse order. The table and the rows inserted
+ * stay in the data source whatever the end. */
+#include <sqlext.h>
+#include <inttypes.h>
+#include <stdio.h>
+
+#include "cdf_file.h"
+#include "cdf_reader.h"
+#include "odbcout.h"
+#include "run.h"
+
+int32_t g_cancelled;
+
+static const char kDataSource[] = "Lumetra Data Source";
+enum { COUNT_TEXT_SIZE = 12 };
+
+/* What the run holds; the teardown releases what is not null. */
+struct RunState {
+  UiWindow window;
+  HENV henv;
+  HDBC hdbc;
+  HSTMT hstmt;
+};
+
+static void Teardown(RunState *s) {
+  if (s->hstmt != SQL_NULL_HSTMT) SQLFreeStmt(s->hstmt, SQL_DROP);
+  if (s->hdbc != SQL_NULL_HDBC) {
+    SQLDisconnect(s->hdbc);
+    SQLFreeConnect(s->hdbc);
+  }
+  if (s->henv != SQL_NULL_HENV) SQLFreeEnv(s->henv);
+  CloseCdfFile();
+  if (s->window) DestroyProgressWindow(s->window);
+}
+
+/* Allocates the environment, connection and statement and connects. */
+static int32_t Connect(RunState *s) {
+  RETCODE rc = SQLAllocEnv(&s->henv);
+  if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
+    s->henv = SQL_NULL_HENV;
+    ShowMessage(s->window, "ODBC call failed");
+    return 0;
+  }
+  rc = SQLAllocConnect(s->henv, &s->hdbc);
+  if (!CheckOdbc(s->window, rc, s->henv, SQL_NULL_HDBC, SQL_NULL_HSTMT)) {
+    s->hdbc = SQL_NULL_HDBC;
+    return 0;
+  }
+  rc = SQLConnect(s->hdbc, (SQLCHAR *)kDataSource, SQL_NTS, 0, 0, 0, 0);
+  if (!CheckOdbc(s->window, rc, s->henv, s->hdbc, SQL_NULL_HSTMT)) return 0;
+  rc = SQLAllocStmt(s->hdbc, &s->hstmt);
+  if (!CheckOdbc(s->window, rc, s->henv, s->hdbc, SQL_NULL_HSTMT)) {
+    s->hstmt = SQL_NULL_HSTMT;
+    return 0;
+  }
+  return 1;
+}
+
+/* Pumps, then tells whether the user has cancelled. */
+static int32_t PumpAndCancelled(void) {
+  PumpMessages();
+  return g_cancelled;
+}
+
+/* Inserts every line that the record reader reports as a record, up to
+ * the end of the file, the first failure, or Cancel. */
+static void ImportRecords(RunState *s) {
+  int32_t endOfFile = 0, endOfLine = 0;
+  int32_t count = 0;
+  char countText[COUNT_TEXT_SIZE];
+  for (;;) {
+    if (!ReadCdfRecord(&endOfFile, &endOfLine)) {
+      ShowMessage(s->window, "Error reading file");
+      return;
+    }
+    if (!endOfLine) {
+      RETCODE rc = SQLExecute(s->hstmt);
+      if (!CheckOdbc(s->window, rc, s->henv, s->hdbc, s->hstmt)) return;
+      count++;
+      snprintf(countText, sizeof countText, "%" PRId32, count);
+      if (s->window) SetProgressText(s->window, countText);
+      PumpMessages();
+    }
+    if (endOfFile || g_cancelled) return;
+  }
+}
+
+void RunImport(UiInstance instance) {
+  RunState s = {0, SQL_NULL_HENV, SQL_NULL_HDBC, SQL_NULL_HSTMT};
+  char fileName[FILE_NAME_SIZE];
+  char tableName[TABLE_NAME_SIZE];
+  int32_t endOfFile = 0;
+
+  g_hCdfFile = CDF_NO_FILE;
+  g_cancelled = 0;
+  s.window = CreateProgressWindow(instance);
+  fileName[0] = 0;
+  if (!ChooseImportFile(instance, s.window, fileName)) goto teardown;
+  if (!OpenCdfFile(fileName)) {
+    ShowMessage(s.window, "Could not open file");
+    goto teardown;
+  }
+  if (!ReadCdfHeader(&endOfFile)) {
+    ShowMessage(s.window, "Error reading file");
+    goto teardown;
+  }
+  if (!Connect(&s)) goto teardown;
+  TableNameFromPath(fileName, tableName);
+  if (PumpAndCancelled()) goto teardown;
+  if (!CreateImportTable(s.window, tableName, s.henv, s.hdbc, s.hstmt)) goto teardown;
+  if (PumpAndCancelled()) goto teardown;
+  if (!PrepareImportInsert(s.window, tableName, s.henv, s.hdbc, s.hstmt)) goto teardown;
+  if (PumpAndCancelled()) goto teardown;
+  if (!endOfFile) ImportRecords(&s);
+teardown:
+  Teardown(&s);
+}

@@ -1,0 +1,57 @@
+/* import_path.cpp: checks of the terminal chooser. The path given to the
+ * run is absolute and names a regular file that exists. */
+#include "import_path.h"
+
+#include <errno.h>
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+
+enum { FILE_NAME_LIMIT = 255 };
+
+static const char kDefaultExtension[] = ".cdf";
+
+/* 1 when the last name of path has no '.' after its first character. */
+static int32_t LacksExtension(const char *path) {
+  const char *name = strrchr(path, '/');
+  name = name ? name + 1 : path;
+  return name[0] != 0 && strchr(name + 1, '.') == 0;
+}
+
+static int32_t Exists(const char *path) {
+  struct stat st;
+  return stat(path, &st) == 0;
+}
+
+int32_t ResolveImportPath(const char *typed, char *fileName, char *reason, int32_t size) {
+  char candidate[PATH_MAX + 8];
+  const char *home = getenv("HOME");
+  if (typed[0] == '~' && typed[1] == '/' && home)
+    snprintf(candidate, sizeof candidate, "%s%s", home, typed + 1);
+  else
+    snprintf(candidate, sizeof candidate, "%s", typed);
+  if (LacksExtension(candidate) && strlen(candidate) + sizeof kDefaultExtension <= sizeof candidate) {
+    char withExtension[PATH_MAX + 8];
+    snprintf(withExtension, sizeof withExtension, "%s%s", candidate, kDefaultExtension);
+    if (Exists(withExtension)) memcpy(candidate, withExtension, sizeof candidate);
+  }
+  struct stat st;
+  if (stat(candidate, &st) != 0) {
+    snprintf(reason, (size_t)size, "%s: %s", typed, strerror(errno));
+    return PATH_REFUSED;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    snprintf(reason, (size_t)size, "%s: not a regular file", typed);
+    return PATH_REFUSED;
+  }
+  char full[PATH_MAX];
+  if (!realpath(candidate, full)) {
+    snprintf(reason, (size_t)size, "%s: %s", typed, strerror(errno));
+    return PATH_REFUSED;
+  }
+  if (strlen(full) > FILE_NAME_LIMIT) return PATH_TOO_LONG;
+  strcpy(fileName, full);
+  return PATH_OK;
+}

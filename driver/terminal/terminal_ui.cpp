@@ -1,0 +1,128 @@
+/* terminal_ui.cpp: the terminal front end. The chooser prompts for the
+ * file (libedit line editing and Tab completion on a terminal, plain
+ * lines otherwise); progress is one line on standard error, rewritten at
+ * most ten times a second; Ctrl-C is Cancel; a message box is the caption
+ * and text on standard error, waiting for Enter only on a terminal. */
+#include <editline/readline.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "import_path.h"
+#include "terminal_ui.h"
+
+enum { LINE_SIZE = 4096, REASON_SIZE = 512, COUNT_TEXT_SIZE = 32 };
+
+static const long kRepaintNanoseconds = 100 * 1000 * 1000;
+static const char kPrompt[] = "CDF file to import: ";
+
+static volatile sig_atomic_t s_interrupted;
+static int s_progressShown;   /* a progress window exists */
+static int s_lineOnScreen;    /* the progress line is drawn */
+static long long s_lastPaint; /* when it was drawn, in nanoseconds */
+static char s_count[COUNT_TEXT_SIZE];
+
+static void OnInterrupt(int) {
+  s_interrupted = 1;
+}
+
+static void CatchInterrupt(void) {
+  struct sigaction sa;
+  memset(&sa, 0, sizeof sa);
+  sa.sa_handler = OnInterrupt;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGINT, &sa, 0); /* no SA_RESTART: a waiting read returns */
+}
+
+static long long Now(void) {
+  struct timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return (long long)t.tv_sec * 1000000000LL + t.tv_nsec;
+}
+
+static void ClearLine(void) {
+  if (!s_lineOnScreen) return;
+  fputs("\r\033[K", stderr);
+  s_lineOnScreen = 0;
+}
+
+static void PaintLine(void) {
+  fprintf(stderr, "\r%s  Importing %s\033[K", IMPORT_CAPTION, s_count);
+  fflush(stderr);
+  s_lineOnScreen = 1;
+  s_lastPaint = Now();
+}
+
+static UiWindow CreateTerminalProgress(UiInstance) {
+  CatchInterrupt();
+  s_progressShown = 1;
+  s_count[0] = 0;
+  if (isatty(2)) PaintLine();
+  return &s_progressShown;
+}
+
+static void SetTerminalProgress(UiWindow, const char *text) {
+  snprintf(s_count, sizeof s_count, "%s", text);
+  if (isatty(2) && Now() - s_lastPaint >= kRepaintNanoseconds) PaintLine();
+}
+
+static void DestroyTerminalProgress(UiWindow) {
+  ClearLine();
+  s_progressShown = 0;
+}
+
+/* One line from the user without its line break; 0 at the end of input
+ * or on Ctrl-C. */
+static int32_t ReadLine(char *line, int32_t size) {
+  if (isatty(0)) {
+    ClearLine();
+    char *got = readline(kPrompt);
+    if (!got || s_interrupted) {
+      free(got);
+      return 0;
+    }
+    snprintf(line, (size_t)size, "%s", got);
+    if (got[0]) add_history(got);
+    free(got);
+    return 1;
+  }
+  if (!fgets(line, size, stdin) || s_interrupted) return 0;
+  line[strcspn(line, "\r\n")] = 0;
+  return 1;
+}
+
+static int32_t ChooseTerminalFile(UiInstance, UiWindow, char *fileName) {
+  char line[LINE_SIZE];
+  char reason[REASON_SIZE];
+  s_interrupted = 0;
+  for (;;) {
+    if (!ReadLine(line, sizeof line) || line[0] == 0) return 0;
+    int32_t verdict = ResolveImportPath(line, fileName, reason, sizeof reason);
+    if (verdict == PATH_OK) return 1;
+    if (verdict == PATH_TOO_LONG) return 0;
+    fprintf(stderr, "%s\n", reason);
+  }
+}
+
+static void PumpTerminal(void) {
+  if (s_interrupted) g_cancelled = 1;
+}
+
+static void ShowTerminalMessage(UiWindow, const char *text) {
+  if (isatty(2) && s_progressShown) PaintLine();
+  ClearLine();
+  fprintf(stderr, "%s: %s\n", IMPORT_CAPTION, text);
+  if (!isatty(0)) return;
+  fputs("Press Enter to continue.", stderr);
+  int c;
+  while ((c = getchar()) != EOF && c != '\n') {
+  }
+}
+
+const UiFrontEnd g_terminalFrontEnd = {
+  CreateTerminalProgress, SetTerminalProgress, DestroyTerminalProgress,
+  ChooseTerminalFile,     PumpTerminal,        ShowTerminalMessage,
+};

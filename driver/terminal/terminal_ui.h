@@ -1,0 +1,9 @@
+/* terminal_ui.h: the front end that works on any terminal, or none. */
+#ifndef LUMETRA_TERMINAL_UI_H
+#define LUMETRA_TERMINAL_UI_H
+
+#include "ui_frontend.h"
+
+extern const UiFrontEnd g_terminalFrontEnd;
+
+#endif

@@ -1,0 +1,35 @@
+/* create_table.cpp: CreateImportTable builds one CREATE TABLE statement
+ * with a column per table column, typed by its ColumnType, and sends it. */
+#include <sqlext.h>
+
+#include "columns.h"
+#include "odbcout.h"
+#include "sql_text.h"
+
+/* Type words by ColumnType. */
+static const char *const kTypeWords[] = {
+  "LPWSTR",      /* COL_TEXT */
+  "LONG_LPWSTR", /* COL_LONGTEXT */
+  "I4",          /* COL_NUMBER */
+  "FILETIME",    /* COL_DATE */
+  "LPWSTR",      /* COL_TIME */
+  "I2",          /* COL_OPTION, group start */
+  "I2",          /* COL_CHECK */
+  "LPWSTR",      /* COL_LIST */
+};
+
+int32_t CreateImportTable(UiWindow owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt) {
+  StartSqlText();
+  AppendSqlText("CREATE TABLE ");
+  AppendSqlName(tableName);
+  AppendSqlText("(");
+  for (int32_t i = 0; i < g_columnCount; i++) {
+    if (!IsTableColumn(i)) continue;
+    if (i != 0) AppendSqlText(",");
+    AppendSqlName(g_columns[i].name);
+    AppendSqlText(kTypeWords[g_columns[i].type]);
+  }
+  AppendSqlText(")");
+  RETCODE rc = SQLExecDirect(hstmt, (SQLCHAR *)g_sqlText, SQL_NTS);
+  return CheckOdbc(owner, rc, henv, hdbc, hstmt);
+}

@@ -1,0 +1,60 @@
+/* insert.cpp: PrepareImportInsert binds one parameter per table column to
+ * the value fields of the column table, then prepares the INSERT. Every
+ * execution afterwards sends what the record read last left there. */
+#include <sqlext.h>
+
+#include "columns.h"
+#include "odbcout.h"
+#include "sql_text.h"
+
+struct Binding {
+  SQLSMALLINT cType;
+  SQLSMALLINT sqlType;
+  SQLULEN columnSize;
+  SQLLEN bufferLength;
+};
+
+enum { TEXT_BOUND_LENGTH = COLUMN_TEXT_SIZE - 1 };
+
+/* Bindings by ColumnType. */
+static const Binding kBindings[] = {
+  {SQL_C_CHAR, SQL_VARCHAR, TEXT_BOUND_LENGTH, TEXT_BOUND_LENGTH}, /* COL_TEXT */
+  {SQL_C_CHAR, SQL_VARCHAR, TEXT_BOUND_LENGTH, TEXT_BOUND_LENGTH}, /* COL_LONGTEXT */
+  {SQL_C_DOUBLE, SQL_INTEGER, 10, 10},                             /* COL_NUMBER */
+  {SQL_C_DATE, SQL_TIMESTAMP, 16, 10},                             /* COL_DATE */
+  {SQL_C_CHAR, SQL_VARCHAR, TEXT_BOUND_LENGTH, TEXT_BOUND_LENGTH}, /* COL_TIME */
+  {SQL_C_DOUBLE, SQL_SMALLINT, 5, 5},                              /* COL_OPTION */
+  {SQL_C_DOUBLE, SQL_SMALLINT, 5, 5},                              /* COL_CHECK */
+  {SQL_C_CHAR, SQL_VARCHAR, TEXT_BOUND_LENGTH, TEXT_BOUND_LENGTH}, /* COL_LIST */
+};
+
+/* The field of column c that holds its value for the driver. */
+static SQLPOINTER ValueOf(ImportColumn *c) {
+  switch (kBindings[c->type].cType) {
+    case SQL_C_DOUBLE: return &c->number;
+    case SQL_C_DATE: return &c->date;
+    default: return c->text;
+  }
+}
+
+int32_t PrepareImportInsert(UiWindow owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt) {
+  SQLUSMALLINT parameter = 1;
+  StartSqlText();
+  AppendSqlText("INSERT INTO ");
+  AppendSqlName(tableName);
+  AppendSqlText(" VALUES (");
+  for (int32_t i = 0; i < g_columnCount; i++) {
+    if (!IsTableColumn(i)) continue;
+    if (i != 0) AppendSqlText(",");
+    AppendSqlText("?");
+    ImportColumn *c = &g_columns[i];
+    const Binding *b = &kBindings[c->type];
+    RETCODE rc = SQLBindParameter(hstmt, parameter, SQL_PARAM_INPUT, b->cType, b->sqlType, b->columnSize, 0,
+                                  ValueOf(c), b->bufferLength, &c->length);
+    if (!CheckOdbc(owner, rc, henv, hdbc, hstmt)) return 0;
+    parameter++;
+  }
+  AppendSqlText(")");
+  RETCODE rc = SQLPrepare(hstmt, (SQLCHAR *)g_sqlText, SQL_NTS);
+  return CheckOdbc(owner, rc, henv, hdbc, hstmt);
+}
