@@ -12,7 +12,6 @@
 #include "odbcout.h"
 #include "run.h"
 
-int32_t g_cancelled;
 
 static const char kDataSource[] = "Lumetra Data Source";
 enum { COUNT_TEXT_SIZE = 12 };

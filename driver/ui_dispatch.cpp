@@ -3,6 +3,7 @@
 #include "ui_frontend.h"
 
 const UiFrontEnd *g_frontEnd;
+int32_t g_cancelled;
 
 UiWindow CreateProgressWindow(UiInstance instance) {
   return g_frontEnd->createProgressWindow(instance);

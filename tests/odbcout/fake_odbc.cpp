@@ -1,0 +1,138 @@
+/* fake_odbc.cpp: the stand-in ODBC functions. Handles are small fixed
+ * tokens so the log names them: env, dbc, stmt. */
+#include "fake_odbc.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <map>
+
+#include "columns.h"
+
+static OdbcFault s_fault;
+static std::map<std::string, int> s_counts;
+static int s_envToken, s_dbcToken, s_stmtToken;
+
+void ResetFakeOdbc(const OdbcFault &fault) {
+  g_callLog.clear();
+  s_counts.clear();
+  s_fault = fault;
+}
+
+/* The result of the call named: the fault's code when it is the one to fail. */
+static SQLRETURN Result(const char *call) {
+  int n = ++s_counts[call];
+  if (s_fault.call == call && s_fault.occurrence == n) return s_fault.rc;
+  return SQL_SUCCESS;
+}
+
+static std::string Handle(const void *h) {
+  if (!h) return "null";
+  if (h == &s_envToken) return "env";
+  if (h == &s_dbcToken) return "dbc";
+  if (h == &s_stmtToken) return "stmt";
+  return "?";
+}
+
+/* Names a pointer into the column table, e.g. "col2.number". */
+static std::string Field(const void *p) {
+  if (!p) return "null";
+  for (int i = 0; i < MAX_COLUMNS; i++) {
+    const ImportColumn &c = g_columns[i];
+    std::string col = "col" + std::to_string(i) + ".";
+    if (p == c.text) return col + "text";
+    if (p == &c.number) return col + "number";
+    if (p == &c.date) return col + "date";
+    if (p == &c.length) return col + "length";
+  }
+  return "other";
+}
+
+static std::string Text(const SQLCHAR *s, SQLINTEGER n) {
+  if (!s) return "null," + std::to_string(n);
+  return std::string((const char *)s) + (n == SQL_NTS ? ",NTS" : "," + std::to_string(n));
+}
+
+static SQLRETURN Alloc(const char *call, const std::string &args, void *token, SQLHANDLE *out) {
+  SQLRETURN rc = Result(call);
+  LogCall(std::string(call) + "(" + args + ")");
+  *out = rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO ? token : nullptr;
+  return rc;
+}
+
+SQLRETURN SQL_API SQLAllocEnv(SQLHENV *env) { return Alloc("SQLAllocEnv", "", &s_envToken, env); }
+
+SQLRETURN SQL_API SQLAllocConnect(SQLHENV env, SQLHDBC *dbc) {
+  return Alloc("SQLAllocConnect", Handle(env), &s_dbcToken, dbc);
+}
+
+SQLRETURN SQL_API SQLAllocStmt(SQLHDBC dbc, SQLHSTMT *stmt) {
+  return Alloc("SQLAllocStmt", Handle(dbc), &s_stmtToken, stmt);
+}
+
+SQLRETURN SQL_API SQLConnect(SQLHDBC dbc, SQLCHAR *dsn, SQLSMALLINT dsnLength, SQLCHAR *user, SQLSMALLINT userLength,
+                             SQLCHAR *auth, SQLSMALLINT authLength) {
+  LogCall("SQLConnect(" + Handle(dbc) + "," + Text(dsn, dsnLength) + "," + Text(user, userLength) + "," +
+          Text(auth, authLength) + ")");
+  return Result("SQLConnect");
+}
+
+SQLRETURN SQL_API SQLExecDirect(SQLHSTMT stmt, SQLCHAR *sql, SQLINTEGER length) {
+  LogCall("SQLExecDirect(" + Handle(stmt) + "," + Text(sql, length) + ")");
+  return Result("SQLExecDirect");
+}
+
+SQLRETURN SQL_API SQLPrepare(SQLHSTMT stmt, SQLCHAR *sql, SQLINTEGER length) {
+  LogCall("SQLPrepare(" + Handle(stmt) + "," + Text(sql, length) + ")");
+  return Result("SQLPrepare");
+}
+
+SQLRETURN SQL_API SQLBindParameter(SQLHSTMT stmt, SQLUSMALLINT number, SQLSMALLINT io, SQLSMALLINT cType,
+                                   SQLSMALLINT sqlType, SQLULEN size, SQLSMALLINT scale, SQLPOINTER value,
+                                   SQLLEN bufferLength, SQLLEN *indicator) {
+  char line[256];
+  snprintf(line, sizeof line, "SQLBindParameter(%s,%u,%d,%d,%d,%lu,%d,%s,%ld,%s)", Handle(stmt).c_str(), number, io,
+           cType, sqlType, (unsigned long)size, scale, Field(value).c_str(), (long)bufferLength,
+           Field(indicator).c_str());
+  LogCall(line);
+  return Result("SQLBindParameter");
+}
+
+SQLRETURN SQL_API SQLExecute(SQLHSTMT stmt) {
+  LogCall("SQLExecute(" + Handle(stmt) + ")");
+  return Result("SQLExecute");
+}
+
+SQLRETURN SQL_API SQLError(SQLHENV env, SQLHDBC dbc, SQLHSTMT stmt, SQLCHAR *state, SQLINTEGER *native,
+                           SQLCHAR *message, SQLSMALLINT size, SQLSMALLINT *length) {
+  char line[160];
+  snprintf(line, sizeof line, "SQLError(%s,%s,%s,%s,%s,%d,%s)", Handle(env).c_str(), Handle(dbc).c_str(),
+           Handle(stmt).c_str(), state ? "state" : "null", native ? "native" : "null", size,
+           length ? "length" : "null");
+  LogCall(line);
+  if (s_fault.message.empty()) return SQL_NO_DATA;
+  size_t n = s_fault.message.size() < (size_t)size ? s_fault.message.size() : (size_t)size - 1;
+  memcpy(message, s_fault.message.data(), n);
+  message[n] = 0;
+  return n < s_fault.message.size() ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
+}
+
+SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT stmt, SQLUSMALLINT option) {
+  LogCall("SQLFreeStmt(" + Handle(stmt) + "," + std::to_string(option) + ")");
+  return SQL_SUCCESS;
+}
+
+SQLRETURN SQL_API SQLDisconnect(SQLHDBC dbc) {
+  LogCall("SQLDisconnect(" + Handle(dbc) + ")");
+  return SQL_SUCCESS;
+}
+
+SQLRETURN SQL_API SQLFreeConnect(SQLHDBC dbc) {
+  LogCall("SQLFreeConnect(" + Handle(dbc) + ")");
+  return SQL_SUCCESS;
+}
+
+SQLRETURN SQL_API SQLFreeEnv(SQLHENV env) {
+  LogCall("SQLFreeEnv(" + Handle(env) + ")");
+  return SQL_SUCCESS;
+}

@@ -1,0 +1,25 @@
+/* fake_odbc.h: a recording, fault-injecting stand-in for the ODBC driver
+ * manager, linked instead of libodbc. Every call is appended to the log
+ * as text, with pointers into the column table named by column and
+ * field; one chosen call can be made to fail with a chosen message. */
+#ifndef LUMETRA_FAKE_ODBC_H
+#define LUMETRA_FAKE_ODBC_H
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <string>
+
+#include "call_log.h"
+
+struct OdbcFault {
+  std::string call;     /* e.g. "SQLExecute"; empty for none */
+  int occurrence = 1;   /* the n-th call of that name fails */
+  SQLRETURN rc = SQL_ERROR;
+  std::string message;  /* what SQLError then gives; empty: SQLError has none */
+};
+
+/* Forgets the log and sets the fault for the next run. */
+void ResetFakeOdbc(const OdbcFault &fault = OdbcFault());
+
+#endif
