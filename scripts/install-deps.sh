@@ -8,7 +8,7 @@ base=(
   build-essential cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev googletest
   unixodbc unixodbc-dev odbcinst
-  libsqlite3-dev sqlite3
+  libsqlite3-dev sqlite3 libsqliteodbc
   libedit-dev
   qt6-base-dev libxcb1-dev
   xvfb xdotool x11-apps imagemagick

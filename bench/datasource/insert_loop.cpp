@@ -1,8 +1,8 @@
-/* insert_loop.cpp: the same rows through an ODBC data source with the
- * utility's calls, or straight through the SQLite C API. */
+/* insert_loop.cpp: the two insert loops of the benchmarks. */
 #include "insert_loop.h"
 
-#include <math.h>
+#include <sql.h>
+#include <sqlext.h>
 #include <sqlite3.h>
 #include <stdio.h>
 #include <string.h>
@@ -11,178 +11,147 @@
 
 namespace {
 
-/* The utility's binding of each kind: C type, SQL type, column size and
- * buffer length as it passes them, and its type word in CREATE TABLE. */
-struct KindBinding {
-  SQLSMALLINT cType, sqlType;
-  SQLULEN columnSize;
-  SQLLEN bufferLength;
-  const char *typeWord;    /* what the utility sends */
-  const char *sqliteType;  /* what the Lumetra driver makes of it */
+enum { TEXT_SIZE = 32768, COLUMNS = 10 };
+
+const char *const kNames[] = {"Ann Baker", "Smith, John", "Zo\xe9 M\xfc" "ller", "O\"Brien", "Li Wei"};
+const char *const kCompanies[] = {"Acme, Inc.", "Globex", "Initech \"Software\"", "Umbrella Corp", "Hooli"};
+
+/* One row, as the record reader would leave it in the column table. */
+struct Row {
+  char name[TEXT_SIZE], company[TEXT_SIZE], at[TEXT_SIZE], tags[TEXT_SIZE], notes[TEXT_SIZE];
+  double amount, price, option, check;
+  DATE_STRUCT born;
+  SQLLEN textLength = SQL_NTS, numberLength = 8, dateLength = 6;
 };
 
-const KindBinding kBindings[] = {
-  /* BENCH_TEXT   */ {SQL_C_CHAR, SQL_VARCHAR, 32767, 32767, "LPWSTR", "TEXT"},
-  /* BENCH_NUMBER */ {SQL_C_DOUBLE, SQL_INTEGER, 10, 10, "I4", "INTEGER"},
-  /* BENCH_DATE   */ {SQL_C_DATE, SQL_TIMESTAMP, 16, 10, "FILETIME", "TIMESTAMP"},
-  /* BENCH_FLAG   */ {SQL_C_DOUBLE, SQL_SMALLINT, 5, 5, "I2", "SMALLINT"},
-};
-
-SQLPOINTER ValueOf(BenchColumn &c) {
-  switch (c.kind) {
-    case BENCH_TEXT: return c.text;
-    case BENCH_DATE: return &c.date;
-    default: return &c.number;
-  }
+void FillRow(Row *r, long i) {
+  unsigned r32 = (unsigned)(i * 2654435761u) >> 8;
+  snprintf(r->name, TEXT_SIZE, "%s", kNames[i % 5]);
+  snprintf(r->company, TEXT_SIZE, "%s", kCompanies[i % 5]);
+  snprintf(r->at, TEXT_SIZE, "%02u:%02u", r32 % 24, r32 % 60);
+  snprintf(r->tags, TEXT_SIZE, "red;green;%u", r32 % 1000);
+  snprintf(r->notes, TEXT_SIZE, "Line one,\r\nline two");
+  r->amount = (double)(r32 % 100000) + (r32 % 100) / 100.0;
+  r->price = ((r32 % 5000) + 0.005) * 100.0;
+  r->option = (double)(1 << (r32 % 3));
+  r->check = (r32 >> 3) & 1;
+  r->born.year = (SQLSMALLINT)(1900 + r32 % 120);
+  r->born.month = (SQLUSMALLINT)(1 + r32 % 12);
+  r->born.day = (SQLUSMALLINT)(1 + r32 % 28);
 }
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+const char kColumns[] =
+    "(\"Name\"LPWSTR,\"Company\"LPWSTR,\"Amount\"I4,\"Price\"I4,\"Born\"FILETIME,\"At\"LPWSTR,\"Mr\"I2,\"Vip\"I2,"
+    "\"Tags\"LPWSTR,\"Notes\"LONG_LPWSTR)";
+const char kMarkers[] = " VALUES (?,?,?,?,?,?,?,?,?,?)";
+
+bool Ok(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
+
+void Report(HENV env, HDBC dbc, HSTMT stmt, const char *what) {
+  SQLCHAR message[512] = "";
+  SQLError(env, dbc, stmt, nullptr, nullptr, message, sizeof message, nullptr);
+  fprintf(stderr, "%s failed: %s\n", what, message);
 }
 
-std::string TableSql(const BenchTable &table, bool sqliteTypes) {
-  std::string sql = "CREATE TABLE \"" + table.name + "\"(";
-  for (size_t i = 0; i < table.columns.size(); i++) {
-    const KindBinding &b = kBindings[table.columns[i]->kind];
-    sql += (i ? ",\"" : "\"") + table.columns[i]->name + "\"" + (sqliteTypes ? b.sqliteType : b.typeWord);
-  }
-  return sql + ")";
+double Seconds(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
-
-std::string InsertSql(const BenchTable &table) {
-  std::string sql = "INSERT INTO \"" + table.name + "\" VALUES (";
-  for (size_t i = 0; i < table.columns.size(); i++) sql += i ? ",?" : "?";
-  return sql + ")";
-}
-
-/* The utility's handles, released in its teardown order. */
-struct OdbcRun {
-  HENV henv = SQL_NULL_HENV;
-  HDBC hdbc = SQL_NULL_HDBC;
-  HSTMT hstmt = SQL_NULL_HSTMT;
-
-  ~OdbcRun() {
-    if (hstmt) SQLFreeStmt(hstmt, SQL_DROP);
-    if (hdbc) {
-      SQLDisconnect(hdbc);
-      SQLFreeConnect(hdbc);
-    }
-    if (henv) SQLFreeEnv(henv);
-  }
-
-  std::string Error(const char *call) const {
-    SQLCHAR message[128] = "";
-    SQLError(henv, hdbc, hstmt, nullptr, nullptr, message, sizeof message, nullptr);
-    return std::string(call) + ": " + (const char *)message;
-  }
-};
-
-bool Ok(RETCODE rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
-
-/* Connects, creates the table, binds every column and prepares the insert. */
-bool PrepareOdbc(OdbcRun &run, const std::string &dsn, BenchTable &table, std::string *error) {
-  if (!Ok(SQLAllocEnv(&run.henv))) return *error = "SQLAllocEnv failed", false;
-  if (!Ok(SQLAllocConnect(run.henv, &run.hdbc))) return *error = run.Error("SQLAllocConnect"), false;
-  if (!Ok(SQLConnect(run.hdbc, (SQLCHAR *)dsn.c_str(), SQL_NTS, nullptr, 0, nullptr, 0))) {
-    *error = run.Error("SQLConnect");
-    SQLFreeConnect(run.hdbc); /* never connected: nothing to disconnect */
-    run.hdbc = SQL_NULL_HDBC;
-    return false;
-  }
-  if (!Ok(SQLAllocStmt(run.hdbc, &run.hstmt))) return *error = run.Error("SQLAllocStmt"), false;
-  std::string create = TableSql(table, false);
-  if (!Ok(SQLExecDirect(run.hstmt, (SQLCHAR *)create.c_str(), SQL_NTS))) return *error = run.Error("CREATE TABLE"), false;
-  for (size_t i = 0; i < table.columns.size(); i++) {
-    BenchColumn &c = table[i];
-    const KindBinding &b = kBindings[c.kind];
-    RETCODE rc = SQLBindParameter(run.hstmt, (SQLUSMALLINT)(i + 1), SQL_PARAM_INPUT, b.cType, b.sqlType, b.columnSize,
-                                  0, ValueOf(c), b.bufferLength, &c.length);
-    if (!Ok(rc)) return *error = run.Error("SQLBindParameter"), false;
-  }
-  std::string insert = InsertSql(table);
-  if (!Ok(SQLPrepare(run.hstmt, (SQLCHAR *)insert.c_str(), SQL_NTS))) return *error = run.Error("SQLPrepare"), false;
-  return true;
-}
-
-/* Binds one column's value the way the Lumetra driver converts it. */
-void BindDirect(sqlite3_stmt *stmt, int n, BenchColumn &c, char *dateText, size_t dateSize) {
-  switch (c.kind) {
-    case BENCH_TEXT: sqlite3_bind_text(stmt, n, c.text, (int)strlen(c.text), SQLITE_STATIC); return;
-    case BENCH_DATE:
-      if (c.length == SQL_NULL_DATA) {
-        sqlite3_bind_null(stmt, n);
-        return;
-      }
-      snprintf(dateText, dateSize, "%04d-%02u-%02u 00:00:00", c.date.year, c.date.month, c.date.day);
-      sqlite3_bind_text(stmt, n, dateText, -1, SQLITE_STATIC);
-      return;
-    default: sqlite3_bind_int64(stmt, n, (sqlite3_int64)trunc(c.number)); return;
-  }
-}
-
-enum { DATE_TEXT_SIZE = 32 };
 
 }  // namespace
 
-void BenchTable::Add(const std::string &column, BenchKind kind) {
-  columns.push_back(std::make_unique<BenchColumn>());
-  columns.back()->name = column;
-  columns.back()->kind = kind;
-  columns.back()->length = kind == BENCH_TEXT ? SQL_NTS : kind == BENCH_DATE ? 6 : 8;
-}
-
-std::string CreateTableSql(const BenchTable &table) { return TableSql(table, false); }
-
-LoopResult OdbcInsertLoop(const std::string &dsn, BenchTable &table, int64_t rows, const RowSource &source) {
-  LoopResult result;
-  OdbcRun run;
-  if (!PrepareOdbc(run, dsn, table, &result.error)) return result;
-  auto start = std::chrono::steady_clock::now();
-  for (int64_t i = 0; i < rows; i++) {
-    source(i, table);
-    RETCODE rc = SQLExecute(run.hstmt);
-    if (!Ok(rc)) {
-      result.error = run.Error("SQLExecute");
-      break;
+double InsertRowsOdbc(const std::string &dsn, const std::string &table, long rows) {
+  static Row row;
+  HENV env = nullptr;
+  HDBC dbc = nullptr;
+  HSTMT stmt = nullptr;
+  double result = -1;
+  SQLAllocEnv(&env);
+  SQLAllocConnect(env, &dbc);
+  if (!Ok(SQLConnect(dbc, (SQLCHAR *)dsn.c_str(), SQL_NTS, nullptr, 0, nullptr, 0))) {
+    Report(env, dbc, nullptr, "SQLConnect");
+  } else {
+    SQLAllocStmt(dbc, &stmt);
+    std::string create = "CREATE TABLE \"" + table + "\"" + kColumns;
+    std::string insert = "INSERT INTO \"" + table + "\"" + kMarkers;
+    if (!Ok(SQLExecDirect(stmt, (SQLCHAR *)create.c_str(), SQL_NTS))) {
+      Report(env, dbc, stmt, "CREATE TABLE");
+    } else {
+      char *texts[] = {row.name, row.company, row.at, row.tags, row.notes};
+      int t = 0;
+      SQLUSMALLINT p = 1;
+      auto text = [&]() { SQLBindParameter(stmt, p++, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 32767, 0, texts[t++], 32767, &row.textLength); };
+      auto number = [&](double *v, SQLSMALLINT type, SQLULEN size) {
+        SQLBindParameter(stmt, p++, SQL_PARAM_INPUT, SQL_C_DOUBLE, type, size, 0, v, (SQLLEN)size, &row.numberLength);
+      };
+      text();
+      text();
+      number(&row.amount, SQL_INTEGER, 10);
+      number(&row.price, SQL_INTEGER, 10);
+      SQLBindParameter(stmt, p++, SQL_PARAM_INPUT, SQL_C_DATE, SQL_TIMESTAMP, 16, 0, &row.born, 10, &row.dateLength);
+      text();
+      number(&row.option, SQL_SMALLINT, 5);
+      number(&row.check, SQL_SMALLINT, 5);
+      text();
+      text();
+      SQLPrepare(stmt, (SQLCHAR *)insert.c_str(), SQL_NTS);
+      auto start = std::chrono::steady_clock::now();
+      long i = 0;
+      for (; i < rows; i++) {
+        FillRow(&row, i);
+        if (!Ok(SQLExecute(stmt))) {
+          Report(env, dbc, stmt, "SQLExecute");
+          break;
+        }
+      }
+      if (i == rows) result = Seconds(start);
     }
-    result.infoRows += rc == SQL_SUCCESS_WITH_INFO;
-    result.rows++;
+    SQLFreeStmt(stmt, SQL_DROP);
   }
-  result.seconds = Seconds(start);
+  SQLDisconnect(dbc);
+  SQLFreeConnect(dbc);
+  SQLFreeEnv(env);
   return result;
 }
 
-LoopResult SqliteInsertLoop(const std::string &path, const std::string &journalMode, const std::string &synchronous,
-                            BenchTable &table, int64_t rows, const RowSource &source) {
-  LoopResult result;
+double InsertRowsSqlite(const std::string &path, const std::string &journal, const std::string &sync,
+                        const std::string &table, long rows) {
+  static Row row;
   sqlite3 *db = nullptr;
+  if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) return -1;
+  std::string setup = "PRAGMA journal_mode=" + journal + "; PRAGMA synchronous=" + sync + "; CREATE TABLE \"" + table +
+                      "\"(Name TEXT, Company TEXT, Amount INTEGER, Price INTEGER, Born TIMESTAMP, At TEXT, Mr SMALLINT,"
+                      " Vip SMALLINT, Tags TEXT, Notes TEXT)";
   sqlite3_stmt *stmt = nullptr;
-  std::string setup = "PRAGMA journal_mode=" + journalMode + "; PRAGMA synchronous=" + synchronous + "; " +
-                      TableSql(table, true);
-  std::string insert = InsertSql(table);
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK ||
-      sqlite3_exec(db, setup.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK ||
+  std::string insert = "INSERT INTO \"" + table + "\"" + kMarkers;
+  if (sqlite3_exec(db, setup.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK ||
       sqlite3_prepare_v2(db, insert.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-    result.error = std::string("sqlite: ") + sqlite3_errmsg(db);
+    fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
     sqlite3_close(db);
-    return result;
+    return -1;
   }
-  std::vector<char> dates(table.columns.size() * DATE_TEXT_SIZE);
   auto start = std::chrono::steady_clock::now();
-  for (int64_t i = 0; i < rows; i++) {
-    source(i, table);
-    for (size_t k = 0; k < table.columns.size(); k++)
-      BindDirect(stmt, (int)k + 1, table[k], &dates[k * DATE_TEXT_SIZE], DATE_TEXT_SIZE);
-    int rc = sqlite3_step(stmt);
-    sqlite3_reset(stmt);
-    if (rc != SQLITE_DONE) {
-      result.error = std::string("sqlite: ") + sqlite3_errmsg(db);
+  char born[32];
+  for (long i = 0; i < rows; i++) {
+    FillRow(&row, i);
+    sqlite3_bind_text(stmt, 1, row.name, -1, SQLITE_STATIC);
+    sqlite3_bind_text(stmt, 2, row.company, -1, SQLITE_STATIC);
+    sqlite3_bind_int64(stmt, 3, (sqlite3_int64)row.amount);
+    sqlite3_bind_int64(stmt, 4, (sqlite3_int64)row.price);
+    int n = snprintf(born, sizeof born, "%04d-%02u-%02u 00:00:00", row.born.year, row.born.month, row.born.day);
+    sqlite3_bind_text(stmt, 5, born, n, SQLITE_STATIC);
+    sqlite3_bind_text(stmt, 6, row.at, -1, SQLITE_STATIC);
+    sqlite3_bind_int64(stmt, 7, (sqlite3_int64)row.option);
+    sqlite3_bind_int64(stmt, 8, (sqlite3_int64)row.check);
+    sqlite3_bind_text(stmt, 9, row.tags, -1, SQLITE_STATIC);
+    sqlite3_bind_text(stmt, 10, row.notes, -1, SQLITE_STATIC);
+    if (sqlite3_step(stmt) != SQLITE_DONE) {
+      fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
       break;
     }
-    result.rows++;
+    sqlite3_reset(stmt);
   }
-  result.seconds = Seconds(start);
+  double seconds = Seconds(start);
   sqlite3_finalize(stmt);
   sqlite3_close(db);
-  return result;
+  return seconds;
 }
