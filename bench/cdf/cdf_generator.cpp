@@ -5,18 +5,21 @@
 
 static const char kHeader[] =
     "Name,Company,Amount@N,Price@N*,Born@D,At@M,Mr@O,Mrs@O,Ms@O,Vip@C,Tags@G,Notes@L\r\n";
+static const char kCsvHeader[] = "Name,Company,Amount,Price,Born,At,Mr,Mrs,Ms,Vip,Tags,Notes\r\n";
 
 static const char *const kNames[] = {"Ann Baker", "\"Smith, John\"", "Zo\xe9 M\xfc" "ller", "\"O\"\"Brien\"",
                                      "Li Wei", "\"Garc\xed" "a, Ana Mar\xed" "a\""};
 static const char *const kCompanies[] = {"\"Acme, Inc.\"", "Globex", "\"Initech \"\"Software\"\"\"",
                                          "Umbrella Corp", "Hooli"};
 
-int64_t WriteCdfFile(const std::string &path, int64_t records) {
+/* The records are valid CSV as they stand (quoted fields, doubled
+ * quotes, no escapes): only the header differs. */
+static int64_t WriteFile(const std::string &path, int64_t records, const char *header) {
   FILE *f = fopen(path.c_str(), "wb");
   if (!f) return -1;
   static char buffer[1 << 20];
   setvbuf(f, buffer, _IOFBF, sizeof buffer);
-  fputs(kHeader, f);
+  fputs(header, f);
   uint32_t seed = 12345;
   for (int64_t i = 0; i < records; i++) {
     seed = seed * 1103515245u + 12345u;
@@ -30,4 +33,12 @@ int64_t WriteCdfFile(const std::string &path, int64_t records) {
   int64_t size = ftell(f);
   fclose(f);
   return size;
+}
+
+int64_t WriteCdfFile(const std::string &path, int64_t records) {
+  return WriteFile(path, records, kHeader);
+}
+
+int64_t WriteCsvFile(const std::string &path, int64_t records) {
+  return WriteFile(path, records, kCsvHeader);
 }

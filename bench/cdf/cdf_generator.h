@@ -11,4 +11,8 @@
 /* Writes the file; returns its size in bytes, or -1 when it cannot be written. */
 int64_t WriteCdfFile(const std::string &path, int64_t records);
 
+/* The same records as plain CSV with a header of bare names, for tools
+ * that read CSV; -1 when it cannot be written. */
+int64_t WriteCsvFile(const std::string &path, int64_t records);
+
 #endif

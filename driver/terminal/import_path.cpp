@@ -33,7 +33,7 @@ int32_t ResolveImportPath(const char *typed, char *fileName, char *reason, int32
   else
     snprintf(candidate, sizeof candidate, "%s", typed);
   if (LacksExtension(candidate) && strlen(candidate) + sizeof kDefaultExtension <= sizeof candidate) {
-    char withExtension[PATH_MAX + 8];
+    char withExtension[sizeof candidate + sizeof kDefaultExtension];
     snprintf(withExtension, sizeof withExtension, "%s%s", candidate, kDefaultExtension);
     if (Exists(withExtension)) memcpy(candidate, withExtension, sizeof candidate);
   }

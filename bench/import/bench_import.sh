@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The built program importing generated files of 10 000, 100 000 and
+# 1 000 000 records into our data source, beside the driver-level insert
+# loop of the same row shape, direct SQLite inserts, and the sqlite3
+# shell's .import of the same records as plain CSV.
+#   bench/import/bench_import.sh [build-folder=build] [sizes...]
+set -euo pipefail
+build=$(realpath "${1:-build}")
+shift || true
+sizes=("$@")
+[ ${#sizes[@]} -gt 0 ] || sizes=(10000 100000 1000000)
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d /tmp/lumetra-import-bench-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+
+for n in "${sizes[@]}"; do
+  "$build/bench/import/generate_cdf" "$n" "$work/people$n.cdf" "$work/people$n.csv"
+  eval "$(bash "$here/../../tests/support/temp-dsn.sh" "$build/datasource/liblumetraodbc.so" "$work/dsn$n")"
+  echo "$work/people$n.cdf" > "$work/answer"
+  read -r seconds rss < <("$build/bench/import/measure" "$work/answer" "$build/driver/lumetra-import")
+  rows=$(sqlite3 "$work/dsn$n/lumetra.db" "SELECT count(*) FROM people$n")
+  [ "$rows" = "$n" ] || { echo "imported $rows of $n records" >&2; exit 1; }
+  loop=$("$build/bench/datasource/bench_driver_insert" "$n" WAL NORMAL)
+  odbc=$(awk '/Lumetra/ {print $4}' <<<"$loop")
+  direct=$(awk '/SQLite C API/ {print $4}' <<<"$loop")
+  : > "$work/empty"
+  csv_seconds=$(cd "$work" && "$build/bench/import/measure" "$work/empty" \
+    sqlite3 "$work/csv$n.db" "PRAGMA journal_mode=WAL;" "PRAGMA synchronous=NORMAL;" ".import --csv people$n.csv people" | tail -n 1 | awk '{print $1}')
+  awk -v n="$n" -v s="$seconds" -v rss="$rss" -v odbc="$odbc" -v direct="$direct" -v csv="$csv_seconds" 'BEGIN {
+    rate = n / s
+    printf "%8d records: program %9.0f records/s, peak RSS %6d KiB | driver loop %9.0f rows/s (ratio %.2f) | direct SQLite %9.0f rows/s (ratio %.2f) | sqlite3 .import %9.0f rows/s (ratio %.2f)\n",
+      n, rate, rss, odbc, odbc / rate, direct, direct / rate, n / csv, (n / csv) / rate
+  }'
+done
