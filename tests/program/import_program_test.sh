@@ -4,6 +4,7 @@
 # SQLite, and the exit code is always 0.
 #   import_program_test.sh <lumetra-import> <liblumetraodbc.so>
 set -euo pipefail
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM # the terminal front end
 program=$1
 driver=$2
 work=$(mktemp -d)
