@@ -3,7 +3,6 @@
  * after the pumps. All ends go through one teardown that releases what
  * was obtained, in the reverse order. The table and the rows inserted
  * stay in the data source whatever the end. */
-#include <sqlext.h>
 #include <inttypes.h>
 #include <stdio.h>
 
@@ -11,7 +10,6 @@
 #include "cdf_reader.h"
 #include "odbcout.h"
 #include "run.h"
-
 
 static const char kDataSource[] = "Lumetra Data Source";
 enum { COUNT_TEXT_SIZE = 12 };

@@ -1,8 +1,6 @@
 /* check.cpp: CheckOdbc, the one place where ODBC results are judged. */
 #include "odbcout.h"
 
-#include <sqlext.h>
-
 enum { ODBC_MESSAGE_SIZE = 128 };
 
 /* Shown when the driver gives no message of its own. */

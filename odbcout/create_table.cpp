@@ -1,7 +1,5 @@
 /* create_table.cpp: CreateImportTable builds one CREATE TABLE statement
  * with a column per table column, typed by its ColumnType, and sends it. */
-#include <sqlext.h>
-
 #include "columns.h"
 #include "odbcout.h"
 #include "sql_text.h"

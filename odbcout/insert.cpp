@@ -1,7 +1,6 @@
 /* insert.cpp: PrepareImportInsert binds one parameter per table column to
  * the value fields of the column table, then prepares the INSERT. Every
  * execution afterwards sends what the record read last left there. */
-#include <sqlext.h>
 
 #include "columns.h"
 #include "odbcout.h"
