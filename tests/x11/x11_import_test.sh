@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The real program in a real X server (Xvfb), driven by xdotool as a
+# person would: the window and the chooser appear, a path typed into the
+# chooser is imported into a temporary DSN, and Cancel pressed during a
+# long import leaves the rows inserted so far. Screenshots of the window
+# and of the chooser are saved into the output folder.
+#   x11_import_test.sh <lumetra-import> <liblumetraodbc.so> <generate_cdf> <output-folder>
+set -euo pipefail
+program=$1
+driver=$2
+generate=$3
+output=$4
+mkdir -p "$output"
+work=$(mktemp -d)
+display=":$((90 + RANDOM % 100))"
+cleanup() {
+  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+eval "$(bash "$(dirname "$0")/../support/temp-dsn.sh" "$driver" "$work/dsn")"
+db="$work/dsn/lumetra.db"
+
+# Waits for a window whose name matches; prints its id.
+wait_window() {
+  local id
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) && [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# Types a path into the chooser (its name field has the focus) and confirms.
+choose() {
+  local chooser
+  chooser=$(wait_window "$1") || fail "no chooser window"
+  sleep 0.5
+  [ -n "${2:-}" ] && import -window root "$output/$2"
+  xdotool type --delay 2 "$3"
+  xdotool key Return
+}
+
+printf 'Name,Phone,Born@D\r\n"Baker, Ann",0123,19991231\r\nBob,007,\r\n' > "$work/people.cdf"
+(cd "$work" && "$program") &
+app=$!
+wait_window "Lumetra - HP Database Import Utility" >/dev/null || fail "no progress window"
+import -window "$(wait_window 'Lumetra - HP Database Import Utility')" "$output/x11-progress-window.png" || true
+choose "Lumetra - HP Database Import Utility" x11-chooser.png "$work/people.cdf"
+wait "$app" || fail "exit code $?"
+[ "$(sqlite3 "$db" 'SELECT * FROM people')" = $'Baker, Ann|0123|1999-12-31 00:00:00\nBob|007|' ] \
+  || fail "rows: $(sqlite3 "$db" 'SELECT * FROM people' 2>&1)"
+
+# A long import, cancelled with the window's Cancel button.
+"$generate" 300000 "$work/long.cdf"
+(cd "$work" && "$program") &
+app=$!
+choose "Lumetra - HP Database Import Utility" "" "long"
+sleep 1.5
+window=$(xdotool search --onlyvisible --name 'Lumetra - HP Database Import Utility' | head -n 1)
+import -window "$window" "$output/x11-importing.png" || true
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xdotool mousemove --window "$window" $((WIDTH - 30)) $((HEIGHT / 2)) click 1
+wait "$app" || fail "exit code $?"
+rows=$(sqlite3 "$db" 'SELECT count(*) FROM long')
+[ "$rows" -gt 0 ] && [ "$rows" -lt 300000 ] || fail "cancel left $rows rows"
+echo "x11: imported people, cancelled the long import after $rows rows; screenshots in $output"
