@@ -21,6 +21,7 @@ static const char kPrompt[] = "CDF file to import: ";
 
 static volatile sig_atomic_t s_interrupted;
 static int s_progressShown;   /* a progress window exists */
+static int s_drawProgress;    /* standard error is a terminal */
 static int s_lineOnScreen;    /* the progress line is drawn */
 static long long s_lastPaint; /* when it was drawn, in nanoseconds */
 static char s_count[COUNT_TEXT_SIZE];
@@ -59,14 +60,16 @@ static void PaintLine(void) {
 static UiWindow CreateTerminalProgress(UiInstance) {
   CatchInterrupt();
   s_progressShown = 1;
+  s_drawProgress = isatty(2);
   s_count[0] = 0;
-  if (isatty(2)) PaintLine();
+  if (s_drawProgress) PaintLine();
   return &s_progressShown;
 }
 
 static void SetTerminalProgress(UiWindow, const char *text) {
+  if (!s_drawProgress) return;
   snprintf(s_count, sizeof s_count, "%s", text);
-  if (isatty(2) && Now() - s_lastPaint >= kRepaintNanoseconds) PaintLine();
+  if (Now() - s_lastPaint >= kRepaintNanoseconds) PaintLine();
 }
 
 static void DestroyTerminalProgress(UiWindow) {
@@ -112,7 +115,7 @@ static void PumpTerminal(void) {
 }
 
 static void ShowTerminalMessage(UiWindow, const char *text) {
-  if (isatty(2) && s_progressShown) PaintLine();
+  if (s_drawProgress && s_progressShown) PaintLine();
   ClearLine();
   fprintf(stderr, "%s: %s\n", IMPORT_CAPTION, text);
   if (!isatty(0)) return;
