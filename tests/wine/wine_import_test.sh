@@ -12,7 +12,6 @@ output=$4
 name=$5
 mkdir -p "$output"
 work=$(mktemp -d)
-display=":$((200 + RANDOM % 100))"
 cleanup() {
   [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
   rm -rf "$work"
@@ -28,9 +27,12 @@ export WINEDEBUG=-all WINEPREFIX=$prefix WINEDLLOVERRIDES="mscoree,mshtml="
 # One prefix serves every Wine test of the build; the first makes it.
 flock "$prefix.lock" bash -c '[ -f "$WINEPREFIX/system.reg" ] || { wineboot --init && wineserver -w; } >/dev/null 2>&1'
 
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number to the fifo.
+mkfifo "$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
-export DISPLAY=$display
+read -r number <"$work/display"
+export DISPLAY=":$number"
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 eval "$(bash "$(dirname "$0")/../support/temp-dsn.sh" "$driver" "$work/dsn")"
 
