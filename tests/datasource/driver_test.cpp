@@ -9,17 +9,12 @@
 #include <string>
 
 #include "odbc_session.h"
-#include "temp_dsn.h"
-
-namespace {
+#include "dsn_environment.h"
 
 TempDsn *g_dsn;
 
-class DsnEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { g_dsn = new TempDsn; }
-  void TearDown() override { delete g_dsn; }
-};
+namespace {
+
 const auto *const kEnvironment = ::testing::AddGlobalTestEnvironment(new DsnEnvironment);
 
 bool Ok(RETCODE rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }

@@ -8,17 +8,12 @@
 #include "run.h"
 #include "scripted_ui.h"
 #include "temp_cdf.h"
-#include "temp_dsn.h"
-
-namespace {
+#include "dsn_environment.h"
 
 TempDsn *g_dsn;
 
-class DsnEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { g_dsn = new TempDsn; }
-  void TearDown() override { delete g_dsn; }
-};
+namespace {
+
 const auto *const kEnvironment = ::testing::AddGlobalTestEnvironment(new DsnEnvironment);
 
 void Import(const std::string &file, int cancelAtPump = 0) {
