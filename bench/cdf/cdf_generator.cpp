@@ -7,8 +7,8 @@ static const char kHeader[] =
     "Name,Company,Amount@N,Price@N*,Born@D,At@M,Mr@O,Mrs@O,Ms@O,Vip@C,Tags@G,Notes@L\r\n";
 static const char kCsvHeader[] = "Name,Company,Amount,Price,Born,At,Mr,Mrs,Ms,Vip,Tags,Notes\r\n";
 
-static const char *const kNames[] = {"Ann Baker", "\"Smith, John\"", "Zo\xe9 M\xfc" "ller", "\"O\"\"Brien\"",
-                                     "Li Wei", "\"Garc\xed" "a, Ana Mar\xed" "a\""};
+static const char *const kNames[] = {"Ann Baker", "\"Smith, John\"", "Zo\351 M\374ller", "\"O\"\"Brien\"",
+                                     "Li Wei", "\"Garc\355a, Ana Mar\355a\""};
 static const char *const kCompanies[] = {"\"Acme, Inc.\"", "Globex", "\"Initech \"\"Software\"\"\"",
                                          "Umbrella Corp", "Hooli"};
 
