@@ -17,7 +17,11 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  cat "$work/app.log" >&2 2>/dev/null
+  exit 1
+}
 
 # Xvfb picks a free display itself and writes its number to the fifo.
 mkfifo "$work/display"
@@ -33,7 +37,7 @@ db="$work/dsn/lumetra.db"
 # Waits for a window whose name matches; prints its id.
 wait_window() {
   local id
-  for _ in $(seq 100); do
+  for _ in $(seq 600); do
     id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) && [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
   done
@@ -51,7 +55,7 @@ choose() {
 }
 
 printf 'Name,Phone,Born@D\r\n"Baker, Ann",0123,19991231\r\nBob,007,\r\n' > "$work/people.cdf"
-(cd "$work" && "$program") &
+(cd "$work" && "$program") >>"$work/app.log" 2>&1 &
 app=$!
 wait_window "Lumetra - HP Database Import Utility" >/dev/null || fail "no progress window"
 import -window "$(wait_window 'Lumetra - HP Database Import Utility')" "$output/x11-progress-window.png" || true
@@ -62,7 +66,7 @@ wait "$app" || fail "exit code $?"
 
 # A long import, cancelled with the window's Cancel button.
 "$generate" 1000000 "$work/long.cdf"
-(cd "$work" && "$program") &
+(cd "$work" && "$program") >>"$work/app.log" 2>&1 &
 app=$!
 choose "Lumetra - HP Database Import Utility" "" "long"
 sleep 1.5
