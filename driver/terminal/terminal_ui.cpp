@@ -84,6 +84,7 @@ static int32_t ReadLine(char *line, int32_t size) {
     ClearLine();
     char *got = readline(kPrompt);
     if (!got || s_interrupted) {
+      fputc('\n', stderr); /* leave the prompt's line */
       free(got);
       return 0;
     }
