@@ -50,6 +50,7 @@ struct Param {
   SQLPOINTER value = nullptr;
   SQLLEN bufferLength = 0;
   SQLLEN *indicator = nullptr;
+  char dateText[24] = "";    /* a date as SQLite is given it, kept until the step */
 };
 
 struct Stmt {

@@ -9,8 +9,6 @@
 
 #include "driver.h"
 
-enum { DATE_TEXT_SIZE = 32 };
-
 static bool IsCharType(SQLSMALLINT t) {
   return t == SQL_CHAR || t == SQL_VARCHAR || t == SQL_LONGVARCHAR || t == SQL_WCHAR || t == SQL_WVARCHAR ||
          t == SQL_WLONGVARCHAR;
@@ -84,15 +82,14 @@ static SQLRETURN BindNumber(Stmt *stmt, int n, const Param &p) {
   return SQL_SUCCESS_WITH_INFO;
 }
 
-static SQLRETURN BindDate(Stmt *stmt, int n, const Param &p) {
+static SQLRETURN BindDate(Stmt *stmt, int n, Param &p) {
   if (!IsDateType(p.sqlType)) return PostError(stmt->diag, "07006", 0, "Restricted data type attribute violation" + Where(n));
   const DATE_STRUCT &d = *(const DATE_STRUCT *)p.value;
   if (!IsCalendarDate(d)) return PostError(stmt->diag, "22008", 0, "Datetime field overflow" + Where(n));
-  char text[DATE_TEXT_SIZE];
   bool dateOnly = p.sqlType == SQL_DATE || p.sqlType == SQL_TYPE_DATE;
-  int len = snprintf(text, sizeof text, dateOnly ? "%04d-%02u-%02u" : "%04d-%02u-%02u 00:00:00", d.year,
-                     d.month, d.day);
-  sqlite3_bind_text(stmt->prepared, n, text, len, SQLITE_TRANSIENT);
+  int len = snprintf(p.dateText, sizeof p.dateText, dateOnly ? "%04d-%02u-%02u" : "%04d-%02u-%02u 00:00:00",
+                     d.year, d.month, d.day);
+  sqlite3_bind_text(stmt->prepared, n, p.dateText, len, SQLITE_STATIC);
   return SQL_SUCCESS;
 }
 
@@ -106,7 +103,7 @@ static SQLRETURN BindText(Stmt *stmt, int n, const Param &p, SQLLEN indicator) {
 }
 
 /* Binds parameter n from its C value. */
-static SQLRETURN BindOne(Stmt *stmt, int n, const Param &p) {
+static SQLRETURN BindOne(Stmt *stmt, int n, Param &p) {
   SQLLEN indicator = p.indicator ? *p.indicator : (p.cType == SQL_C_CHAR ? SQL_NTS : 0);
   if (indicator == SQL_NULL_DATA || !p.value) {
     sqlite3_bind_null(stmt->prepared, n);
