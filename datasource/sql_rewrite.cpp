@@ -2,7 +2,9 @@
  * CREATE TABLE the bare type words of the import utility get the SQLite
  * types whose affinity keeps their values: LPWSTR and LONG_LPWSTR become
  * TEXT (so "0123" stays text), I4 INTEGER, I2 SMALLINT, FILETIME
- * TIMESTAMP. Quoted identifiers and string literals are never touched. */
+ * TIMESTAMP. Only words in the type position of a column definition are
+ * mapped: table and column names (quoted or not), string literals,
+ * comments, constraints in parentheses and an AS SELECT stay as written. */
 #include <ctype.h>
 #include <string.h>
 #include <strings.h>
@@ -19,77 +21,88 @@ static const TypeWord kTypeWords[] = {
 };
 
 static bool IsWordByte(char c) {
-  return isalnum((unsigned char)c) || c == '_' || (unsigned char)c >= 0x80;
+  return isalnum((unsigned char)c) || c == '_' || c == '$' || (unsigned char)c >= 0x80;
 }
 
-static const char *MappedWord(const std::string &word) {
+static const char *MappedWord(const std::string &s, size_t at, size_t length) {
   for (const TypeWord &t : kTypeWords)
-    if (strcasecmp(word.c_str(), t.from) == 0) return t.to;
+    if (strlen(t.from) == length && strncasecmp(s.c_str() + at, t.from, length) == 0) return t.to;
   return nullptr;
 }
 
-/* Length of the quoted run starting at s[i] (quote char q, doubled to escape). */
-static size_t QuotedLength(const std::string &s, size_t i, char q) {
-  size_t j = i + 1;
-  while (j < s.size()) {
-    if (s[j] == q) {
-      if (j + 1 < s.size() && s[j + 1] == q) {
-        j += 2;
+/* Length of the token at s[i]: a quoted run (its quote doubled to escape
+ * itself), a comment, a word, or a single byte. */
+static size_t TokenLength(const std::string &s, size_t i) {
+  char c = s[i];
+  if (c == '"' || c == '\'' || c == '`' || c == '[') {
+    char close = c == '[' ? ']' : c;
+    for (size_t j = i + 1; j < s.size(); j++) {
+      if (s[j] != close) continue;
+      if (close != ']' && j + 1 < s.size() && s[j + 1] == close) {
+        j++;
         continue;
       }
       return j + 1 - i;
     }
-    j++;
+    return s.size() - i;
   }
-  return s.size() - i;
+  if (s.compare(i, 2, "--") == 0) {
+    size_t end = s.find('\n', i);
+    return (end == std::string::npos ? s.size() : end) - i;
+  }
+  if (s.compare(i, 2, "/*") == 0) {
+    size_t end = s.find("*/", i + 2);
+    return end == std::string::npos ? s.size() - i : end + 2 - i;
+  }
+  size_t j = i;
+  while (j < s.size() && IsWordByte(s[j])) j++;
+  return j > i ? j - i : 1;
 }
 
-/* The words of s in order, skipping quoted runs, as [start, end) pairs. */
-template <typename F>
-static void ForEachWord(const std::string &s, F f) {
-  size_t i = 0;
-  while (i < s.size()) {
-    char c = s[i];
-    if (c == '"' || c == '\'' || c == '`' || c == '[') {
-      i += QuotedLength(s, i, c == '[' ? ']' : c);
-    } else if (IsWordByte(c)) {
-      size_t j = i;
-      while (j < s.size() && IsWordByte(s[j])) j++;
-      if (!f(i, j)) return;
-      i = j;
-    } else {
-      i++;
-    }
-  }
+static bool IsBlankOrComment(const std::string &s, size_t i) {
+  return isspace((unsigned char)s[i]) || s.compare(i, 2, "--") == 0 || s.compare(i, 2, "/*") == 0;
 }
 
+static bool IsWord(const std::string &s, size_t i, size_t n, const char *word) {
+  return strlen(word) == n && strncasecmp(s.c_str() + i, word, n) == 0;
+}
+
+/* CREATE [TEMP | TEMPORARY] TABLE at the start of the statement. */
 static bool IsCreateTable(const std::string &s) {
-  int n = 0;
-  bool yes = false;
-  ForEachWord(s, [&](size_t a, size_t b) {
-    std::string w = s.substr(a, b - a);
-    if (n == 0) yes = strcasecmp(w.c_str(), "CREATE") == 0;
-    if (n == 1) yes = yes && (strcasecmp(w.c_str(), "TABLE") == 0 || strcasecmp(w.c_str(), "TEMP") == 0 ||
-                              strcasecmp(w.c_str(), "TEMPORARY") == 0);
-    return ++n < 2;
-  });
-  return yes && n == 2;
+  int words = 0;
+  for (size_t i = 0, n; i < s.size(); i += n) {
+    n = TokenLength(s, i);
+    if (IsBlankOrComment(s, i)) continue;
+    if (words == 0 && !IsWord(s, i, n, "CREATE")) return false;
+    if (words == 1 && (IsWord(s, i, n, "TEMP") || IsWord(s, i, n, "TEMPORARY"))) continue;
+    if (words == 1) return IsWord(s, i, n, "TABLE");
+    words++;
+  }
+  return false;
 }
 
 std::string RewriteSql(const char *sql, SQLINTEGER length) {
   std::string s = length == SQL_NTS ? std::string(sql) : std::string(sql, (size_t)length);
   if (!IsCreateTable(s)) return s;
   std::string out;
-  size_t copied = 0;
-  ForEachWord(s, [&](size_t a, size_t b) {
-    const char *to = MappedWord(s.substr(a, b - a));
-    if (to) {
-      out.append(s, copied, a - copied);
-      out += to;
-      copied = b;
+  int depth = 0;         /* 1 inside the column list */
+  int wordInColumn = 0;  /* tokens of the current column definition so far */
+  for (size_t i = 0, n; i < s.size(); i += n) {
+    n = TokenLength(s, i);
+    char c = s[i];
+    if (depth == 0 && IsWord(s, i, n, "AS")) return out + s.substr(i);
+    if (c == '(' || c == ')' || c == ',') {
+      depth += c == '(' ? 1 : c == ')' ? -1 : 0;
+      if (depth == 1 && c != ')') wordInColumn = 0;
+    } else if (depth == 1 && !IsBlankOrComment(s, i)) {
+      const char *to = wordInColumn > 0 ? MappedWord(s, i, n) : nullptr;
+      wordInColumn++;
+      if (to) {
+        out += to;
+        continue;
+      }
     }
-    return true;
-  });
-  out.append(s, copied, std::string::npos);
+    out.append(s, i, n);
+  }
   return out;
 }

@@ -194,6 +194,23 @@ TEST(Driver, TypeWordsInsideQuotesAreKept) {
             "I4|INTEGER|NULL\nLPWSTR x|TEXT|NULL\nd|TIMESTAMP|'I2'\n");
 }
 
+/* Only a column's type is a type word: names, comments, parenthesized
+ * constraints and a CREATE TABLE ... AS SELECT are left as written. */
+TEST(Driver, OnlyTypePositionsAreMapped) {
+  const struct { const char *create; const char *table; const char *columns; } cases[] = {
+    {"CREATE TABLE filetime(i2 I2, lpwstr LONG_LPWSTR)", "filetime", "i2|SMALLINT\nlpwstr|TEXT\n"},
+    {"create table i4(\"a\" i4 /* I2 */ CHECK (length('I4') > 0), b FILETIME -- LPWSTR\n)", "i4",
+     "a|INTEGER\nb|TIMESTAMP\n"},
+    {"CREATE TABLE lpwstr AS SELECT 1 AS I4", "lpwstr", "I4|\n"},
+  };
+  OdbcSession s;
+  for (const auto &c : cases) {
+    ASSERT_EQ(s.Exec(c.create), SQL_SUCCESS) << c.create << ": " << s.Error();
+    std::string got = g_dsn->Query(std::string("SELECT name, type FROM pragma_table_info('") + c.table + "')");
+    EXPECT_EQ(got, c.columns) << c.create;
+  }
+}
+
 TEST(Driver, AutocommitOffNeedsACommit) {
   std::string table = NewTable();
   OdbcSession s;
