@@ -36,19 +36,27 @@ static const IntegerRange *RangeOf(SQLSMALLINT sqlType) {
   return nullptr;
 }
 
+/* The value of type T at p, which the application need not have aligned. */
+template <typename T>
+static double Read(SQLPOINTER p) {
+  T v;
+  memcpy(&v, p, sizeof v);
+  return (double)v;
+}
+
 /* The C value of a numeric parameter as a double; false for a C type
  * that is not numeric. */
 static bool NumberOf(const Param &p, double *v) {
   switch (p.cType) {
-    case SQL_C_DOUBLE: *v = *(const double *)p.value; return true;
-    case SQL_C_FLOAT: *v = *(const float *)p.value; return true;
-    case SQL_C_LONG: case SQL_C_SLONG: *v = *(const SQLINTEGER *)p.value; return true;
-    case SQL_C_ULONG: *v = *(const SQLUINTEGER *)p.value; return true;
-    case SQL_C_SHORT: case SQL_C_SSHORT: *v = *(const SQLSMALLINT *)p.value; return true;
-    case SQL_C_USHORT: *v = *(const SQLUSMALLINT *)p.value; return true;
-    case SQL_C_TINYINT: case SQL_C_STINYINT: *v = *(const SQLSCHAR *)p.value; return true;
-    case SQL_C_UTINYINT: *v = *(const SQLCHAR *)p.value; return true;
-    case SQL_C_SBIGINT: *v = (double)*(const SQLBIGINT *)p.value; return true;
+    case SQL_C_DOUBLE: *v = Read<double>(p.value); return true;
+    case SQL_C_FLOAT: *v = Read<float>(p.value); return true;
+    case SQL_C_LONG: case SQL_C_SLONG: *v = Read<SQLINTEGER>(p.value); return true;
+    case SQL_C_ULONG: *v = Read<SQLUINTEGER>(p.value); return true;
+    case SQL_C_SHORT: case SQL_C_SSHORT: *v = Read<SQLSMALLINT>(p.value); return true;
+    case SQL_C_USHORT: *v = Read<SQLUSMALLINT>(p.value); return true;
+    case SQL_C_TINYINT: case SQL_C_STINYINT: *v = Read<SQLSCHAR>(p.value); return true;
+    case SQL_C_UTINYINT: *v = Read<SQLCHAR>(p.value); return true;
+    case SQL_C_SBIGINT: *v = Read<SQLBIGINT>(p.value); return true;
     default: return false;
   }
 }
@@ -84,7 +92,8 @@ static SQLRETURN BindNumber(Stmt *stmt, int n, const Param &p) {
 
 static SQLRETURN BindDate(Stmt *stmt, int n, Param &p) {
   if (!IsDateType(p.sqlType)) return PostError(stmt->diag, "07006", 0, "Restricted data type attribute violation" + Where(n));
-  const DATE_STRUCT &d = *(const DATE_STRUCT *)p.value;
+  DATE_STRUCT d;
+  memcpy(&d, p.value, sizeof d);
   if (!IsCalendarDate(d)) return PostError(stmt->diag, "22008", 0, "Datetime field overflow" + Where(n));
   bool dateOnly = p.sqlType == SQL_DATE || p.sqlType == SQL_TYPE_DATE;
   int len = snprintf(p.dateText, sizeof p.dateText, dateOnly ? "%04d-%02u-%02u" : "%04d-%02u-%02u 00:00:00",
