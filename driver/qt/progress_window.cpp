@@ -32,7 +32,11 @@ ProgressWindow::ProgressWindow() {
 void ProgressWindow::SetCount(const char *text, bool now) {
   m_pending = QString::fromLocal8Bit(text);
   m_stale = true;
-  if (now || m_sinceRepaint.elapsed() >= kRepaintMilliseconds) FlushCount();
+  if (now) FlushCount(); else FlushCountWhenDue();
+}
+
+void ProgressWindow::FlushCountWhenDue() {
+  if (m_sinceRepaint.elapsed() >= kRepaintMilliseconds) FlushCount();
 }
 
 void ProgressWindow::FlushCount() {

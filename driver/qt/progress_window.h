@@ -20,6 +20,10 @@ class ProgressWindow : public QWidget {
   /* Shows the newest count if it is not shown yet. */
   void FlushCount();
 
+  /* The same, but only once the last repaint is old enough: the pump
+   * calls it so that the newest count shows even when no record follows. */
+  void FlushCountWhenDue();
+
   QLabel *countLabel() const { return m_count; }
   QPushButton *cancelButton() const { return m_cancel; }
 

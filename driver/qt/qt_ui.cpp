@@ -18,6 +18,7 @@ enum { FILE_NAME_LIMIT = 255 };
 static const qint64 kPumpIntervalNanoseconds = 5 * 1000 * 1000;
 
 static QApplication *s_app;
+static ProgressWindow *s_window; /* the run's one progress window, or null */
 static QElapsedTimer s_sincePump;
 
 void StartQt(int *argc, char **argv) {
@@ -30,13 +31,17 @@ static ProgressWindow *WindowOf(UiWindow w) { return static_cast<ProgressWindow 
 static UiWindow CreateQtProgress(UiInstance) {
   auto *w = new ProgressWindow;
   w->show();
+  s_window = w;
   QCoreApplication::processEvents();
   return w;
 }
 
 static void SetQtProgress(UiWindow w, const char *text) { WindowOf(w)->SetCount(text, false); }
 
-static void DestroyQtProgress(UiWindow w) { delete WindowOf(w); }
+static void DestroyQtProgress(UiWindow w) {
+  if (w == s_window) s_window = nullptr;
+  delete WindowOf(w);
+}
 
 static int32_t ChooseQtFile(UiInstance, UiWindow owner, char *fileName) {
   QFileDialog dialog(WindowOf(owner));
@@ -56,6 +61,7 @@ static int32_t ChooseQtFile(UiInstance, UiWindow owner, char *fileName) {
 static void PumpQt(void) {
   if (s_sincePump.nsecsElapsed() < kPumpIntervalNanoseconds) return;
   s_sincePump.restart();
+  if (s_window) s_window->FlushCountWhenDue();
   QCoreApplication::processEvents();
 }
 
@@ -63,6 +69,7 @@ static void ShowQtMessage(UiWindow owner, const char *text) {
   if (owner) WindowOf(owner)->FlushCount();
   QMessageBox box(WindowOf(owner));
   box.setWindowTitle(IMPORT_CAPTION);
+  box.setTextFormat(Qt::PlainText); /* a driver's text may hold '<' */
   box.setText(QString::fromLocal8Bit(text));
   box.setIcon(QMessageBox::NoIcon);
   box.setStandardButtons(QMessageBox::Ok);
