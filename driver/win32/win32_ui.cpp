@@ -3,12 +3,19 @@
  * boxes. */
 #include <windows.h>
 #include <commdlg.h>
+#include <stddef.h>
 
 #include "resource.h"
 #include "ui_frontend.h"
 #include "win32_ui.h"
 
 enum { CHOOSER_BUFFER_SIZE = 256 };
+
+/* The record without the fields that later versions of Windows added. */
+static const DWORD kOpenFileNameSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
+#ifndef _WIN64
+static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76, "76 bytes on 32-bit Windows");
+#endif
 
 static const char kFilter[] = "CDF files (*.cdf)|*.cdf|All files (*.*)|*.*|";
 static const char kInitialName[] = "*.CDF";
@@ -50,7 +57,7 @@ static int32_t ChooseWin32File(UiInstance instance, UiWindow owner, char *fileNa
 
   OPENFILENAMEA ofn;
   ZeroMemory(&ofn, sizeof ofn);
-  ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A; /* 76 on 32-bit Windows */
+  ofn.lStructSize = kOpenFileNameSize;
   ofn.hwndOwner = (HWND)owner;
   ofn.hInstance = (HINSTANCE)instance;
   ofn.lpstrFilter = filter;

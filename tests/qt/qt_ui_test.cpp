@@ -147,7 +147,7 @@ TEST(QtProgress, CancelAndCloseButtonOnlySetTheFlag) {
     g_cancelled = 0;
     auto *window = static_cast<ProgressWindow *>(g_qtFrontEnd.createProgressWindow(nullptr));
     EXPECT_TRUE(window->isVisible());
-    EXPECT_TRUE(window->cancelButton()->hasFocus() || QApplication::focusWidget() == nullptr);
+    EXPECT_EQ(window->focusWidget(), window->cancelButton());
     EXPECT_EQ(window->windowTitle(), IMPORT_CAPTION);
     if (useClose) {
       window->close();
