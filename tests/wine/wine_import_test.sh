@@ -12,8 +12,9 @@ output=$4
 name=$5
 mkdir -p "$output"
 work=$(mktemp -d)
+. "$(dirname "$0")/../support/xvfb.sh"
 cleanup() {
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+  stop_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -27,23 +28,8 @@ export WINEDEBUG=-all WINEPREFIX=$prefix WINEDLLOVERRIDES="mscoree,mshtml="
 # One prefix serves every Wine test of the build; the first makes it.
 flock "$prefix.lock" bash -c '[ -f "$WINEPREFIX/system.reg" ] || { wineboot --init && wineserver -w; } >/dev/null 2>&1'
 
-# Xvfb picks a free display itself and writes its number to the fifo.
-mkfifo "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-read -r number <"$work/display"
-export DISPLAY=":$number"
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+start_xvfb
 eval "$(bash "$(dirname "$0")/../support/temp-dsn.sh" "$driver" "$work/dsn")"
-
-wait_window() {
-  local id
-  for _ in $(seq 900); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) && [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
 
 printf 'Name,Phone,Amt@N*,Born@D\r\n"Baker, Ann",0123,12.34,19991231\r\nBob,007,5-,' > "$work/people.cdf"
 wine "$exe" >"$work/wine.log" 2>&1 &

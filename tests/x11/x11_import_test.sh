@@ -12,8 +12,9 @@ generate=$3
 output=$4
 mkdir -p "$output"
 work=$(mktemp -d)
+. "$(dirname "$0")/../support/xvfb.sh"
 cleanup() {
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+  stop_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -23,26 +24,10 @@ fail() {
   exit 1
 }
 
-# Xvfb picks a free display itself and writes its number to the fifo.
-mkfifo "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-read -r number <"$work/display"
-export DISPLAY=":$number"
+start_xvfb
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 eval "$(bash "$(dirname "$0")/../support/temp-dsn.sh" "$driver" "$work/dsn")"
 db="$work/dsn/lumetra.db"
-
-# Waits for a window whose name matches; prints its id.
-wait_window() {
-  local id
-  for _ in $(seq 600); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) && [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
 
 # Types a path into the chooser (its name field has the focus) and confirms.
 choose() {
