@@ -6,9 +6,11 @@
 #                      matches NAME and prints its id
 
 start_xvfb() {
-  # Xvfb picks a free display itself and writes its number to the fifo.
+  # Xvfb picks a free display itself and writes its number to the fifo;
+  # -noreset keeps it from resetting, and refusing clients for a moment,
+  # whenever its last client has gone.
   mkfifo "$work/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
   xvfb_pid=$!
   local number
   read -r number <"$work/display"
