@@ -32,20 +32,42 @@ static int32_t ReadColumnFields(int32_t *endOfFile, int32_t *endOfLine) {
   return g_columnCount;
 }
 
+/* Consumes the fields after the last column up to the end of the line or
+ * the file; 0 when one cannot be read. */
+static int32_t SkipSurplusFields(int32_t *endOfFile, int32_t *endOfLine) {
+  while (!*endOfLine && !*endOfFile)
+    if (!ReadCdfField(0, 0, endOfLine, endOfFile)) return 0;
+  return 1;
+}
+
+/* A table without columns: every field of the line is surplus and there
+ * is nothing to convert. When the file ends at the first field, nothing
+ * follows and the line is no record. */
+static int32_t ReadLineWithoutColumns(int32_t *endOfFile, int32_t *endOfLine) {
+  if (!ReadCdfField(0, 0, endOfLine, endOfFile)) return 0;
+  if (*endOfFile) {
+    *endOfLine = 1;
+    return 1;
+  }
+  if (!SkipSurplusFields(endOfFile, endOfLine)) return 0;
+  *endOfLine = 0;
+  return 1;
+}
+
 int32_t ReadCdfRecord(int32_t *endOfFile, int32_t *endOfLine) {
   *endOfFile = 0;
   *endOfLine = 0;
+  if (g_columnCount == 0) return ReadLineWithoutColumns(endOfFile, endOfLine);
   int32_t last = ReadColumnFields(endOfFile, endOfLine);
   if (last < 0) return 0;
-  if (last == 0 && g_columnCount > 0) {
+  if (last == 0) {
     /* the line ended at its first field: a record only in a table of one column */
     if (g_columnCount > 1 || !IsLoneRecord(g_columns[0].text, *endOfFile)) {
       *endOfLine = 1;
       return 1;
     }
   }
-  while (!*endOfLine && !*endOfFile)
-    if (!ReadCdfField(0, 0, endOfLine, endOfFile)) return 0;
+  if (!SkipSurplusFields(endOfFile, endOfLine)) return 0;
   *endOfLine = 0;
   for (int32_t i = 0; i < g_columnCount; i++) ConvertColumn(i);
   return 1;
