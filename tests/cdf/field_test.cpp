@@ -24,7 +24,7 @@ struct FieldCase {
   std::vector<Field> fields;
 };
 
-const int kReadSizes[] = {1, 2, 3, 5, 7, CDF_BUFFER_SIZE};
+const int kReadSizes[] = {1, 2, 3, 4, 5, 7, 8, 13, CDF_BUFFER_SIZE};
 
 std::string S(const char *s, size_t n) { return std::string(s, n); }
 
@@ -53,6 +53,7 @@ const FieldCase kCases[] = {
   {"escape r and R store nothing", "a\\rb\\Rc", {{1, "abc", 0, 1}}},
   {"escape quote in unquoted", "a\\\"b", {{1, "a\"b", 0, 1}}},
   {"escape quote in quoted", "\"a\\\"b\"", {{1, "a\"b", 0, 1}}},
+  {"escapes n and other inside quotes", "\"a\\nb\\x,\\Rc\"", {{1, "a\r\nb\\x,c", 0, 1}}},
   {"escaped comma stays with backslash", "a\\,b,c", {{1, "a\\,b", 0, 0}, {1, "c", 0, 1}}},
   {"escaped backslash stays two", "a\\\\b", {{1, "a\\\\b", 0, 1}}},
   {"escaped CR stays in field", "a\\\rb", {{1, "a\\\rb", 0, 1}}},

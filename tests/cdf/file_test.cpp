@@ -53,6 +53,10 @@ TEST(CdfFile, ReopeningStartsAfresh) {
   int32_t eof = 0;
   ASSERT_EQ(ReadCdfHeader(&eof), 1);
   CloseCdfFile();
+  std::ofstream(file) << "c\r\nleft,over\r\n";
+  ASSERT_EQ(OpenCdfFile(file.c_str()), 1);
+  ASSERT_EQ(ReadCdfHeader(&eof), 1); /* leaves "left,over" in the buffer */
+  CloseCdfFile();
   std::ofstream(file) << "\r\nx,y\r\n";
   ASSERT_EQ(OpenCdfFile(file.c_str()), 1);
   ASSERT_EQ(ReadCdfHeader(&eof), 1); /* the comma bit of the last file is gone */

@@ -95,7 +95,7 @@ void DirtyTable() {
 
 TEST(HeaderReader, MarkersGroupsAndLineEnds) {
   for (const HeaderCase &c : kCases)
-    for (int size : {1, 3, 65536}) {
+    for (int size : {1, 2, 3, 4, 5, 7, 8, 13, 65536}) {
       SCOPED_TRACE(std::string(c.name) + ", read size " + std::to_string(size));
       DirtyTable();
       OpenMemoryFile(c.input, size);

@@ -83,9 +83,24 @@ void Check(const RecordCase &c, int readSize) {
 
 TEST(RecordReader, LinesAndEndsAtEveryBufferSize) {
   for (const RecordCase &c : kCases)
-    for (int size : {1, 2, 3, 5, 65536}) {
+    for (int size : {1, 2, 3, 4, 5, 7, 8, 13, 65536}) {
       SCOPED_TRACE(std::string(c.name) + ", read size " + std::to_string(size));
       Check(c, size);
+    }
+}
+
+/* A failed read anywhere in the file is reported as a failure, never
+ * taken for the end of the file, whatever the read size. */
+TEST(RecordReader, FailedReadAtEveryByteIsReported) {
+  const std::string file = "Name,Amt@N*,Born@D\r\n\"Ann, \"\"A\"\"\",12.34,19991231\r\nbob,\\n5-,\r\n";
+  for (size_t failAt = 0; failAt < file.size(); failAt++)
+    for (int size : {1, 2, 3, 7, 65536}) {
+      SCOPED_TRACE("fail at " + std::to_string(failAt) + ", read size " + std::to_string(size));
+      OpenMemoryFile(file, size, failAt);
+      int32_t eof = 0, eol = 0;
+      int32_t ok = ReadCdfHeader(&eof);
+      while (ok && !eof) ok = ReadCdfRecord(&eof, &eol);
+      EXPECT_EQ(ok, 0);
     }
 }
 
