@@ -1,0 +1,6 @@
+Name
+ann
+
+""
+bob
+
