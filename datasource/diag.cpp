@@ -7,13 +7,45 @@
 
 static const char kPrefix[] = "[Lumetra] ";
 
+/* A client may show no more than this of a message (the import utility
+ * reads it into 128 bytes), and what is cut off there is lost. */
+enum { MESSAGE_KEEP = 127, QUOTED_KEEP = 12 };
+static const char kEllipsis[] = "...";
+
+/* The longest double-quoted run of s as [open, close] quote positions. */
+static bool LongestQuoted(const std::string &s, size_t *open, size_t *close) {
+  size_t best = 0;
+  for (size_t a = s.find('"'); a != std::string::npos; a = s.find('"', a + 1)) {
+    size_t b = s.find('"', a + 1);
+    if (b == std::string::npos) break;
+    if (b - a > best) best = b - a, *open = a, *close = b;
+    a = b;
+  }
+  return best > 0;
+}
+
+/* Shortens quoted names (table names, values) in the middle of a long
+ * message so that the reason after them stays within the first 127
+ * characters: table "a-very-long-name..." already exists. */
+static std::string FitMessage(std::string s) {
+  size_t open, close;
+  while (s.size() > MESSAGE_KEEP && LongestQuoted(s, &open, &close)) {
+    size_t inner = close - open - 1;
+    size_t excess = s.size() - MESSAGE_KEEP + (sizeof kEllipsis - 1);
+    if (inner <= QUOTED_KEEP + (sizeof kEllipsis - 1)) break;
+    size_t keep = inner > excess + QUOTED_KEEP ? inner - excess : (size_t)QUOTED_KEEP;
+    s.replace(open + 1 + keep, inner - keep, kEllipsis);
+  }
+  return s;
+}
+
 SQLRETURN PostError(Diagnostics &diag, const char *state, SQLINTEGER native, const std::string &message) {
-  diag.records.push_back({state, native, kPrefix + message});
+  diag.records.push_back({state, native, FitMessage(kPrefix + message)});
   return SQL_ERROR;
 }
 
 void PostInfo(Diagnostics &diag, const char *state, const std::string &message) {
-  diag.records.push_back({state, 0, kPrefix + message});
+  diag.records.push_back({state, 0, FitMessage(kPrefix + message)});
 }
 
 static const char *StateOfSqlite(int rc, const char *message) {

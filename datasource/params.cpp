@@ -72,6 +72,21 @@ static bool IsCalendarDate(const DATE_STRUCT &d) {
 
 static std::string Where(int n) { return " (parameter " + std::to_string(n) + ")"; }
 
+/* The refused value in a message, so the user can find the record. */
+enum { VALUE_TEXT_SIZE = 32 };
+
+static std::string NumberText(double v) {
+  char text[VALUE_TEXT_SIZE];
+  snprintf(text, sizeof text, "%.17g", v);
+  return text;
+}
+
+static std::string DateText(const DATE_STRUCT &d) {
+  char text[VALUE_TEXT_SIZE];
+  snprintf(text, sizeof text, "%04d-%02u-%02u", d.year, d.month, d.day);
+  return text;
+}
+
 static SQLRETURN BindNumber(Stmt *stmt, int n, const Param &p) {
   double v;
   if (!NumberOf(p, &v)) return PostError(stmt->diag, "07006", 0, "Restricted data type attribute violation" + Where(n));
@@ -83,7 +98,7 @@ static SQLRETURN BindNumber(Stmt *stmt, int n, const Param &p) {
   if (!range) return PostError(stmt->diag, "07006", 0, "Restricted data type attribute violation" + Where(n));
   double whole = trunc(v);
   if (!isfinite(v) || whole < range->low || whole > range->high)
-    return PostError(stmt->diag, "22003", 0, "Numeric value out of range" + Where(n));
+    return PostError(stmt->diag, "22003", 0, "Numeric value out of range: " + NumberText(v) + Where(n));
   sqlite3_bind_int64(stmt->prepared, n, (sqlite3_int64)whole);
   if (whole == v) return SQL_SUCCESS;
   PostInfo(stmt->diag, "01S07", "Fractional truncation" + Where(n));
@@ -94,7 +109,7 @@ static SQLRETURN BindDate(Stmt *stmt, int n, Param &p) {
   if (!IsDateType(p.sqlType)) return PostError(stmt->diag, "07006", 0, "Restricted data type attribute violation" + Where(n));
   DATE_STRUCT d;
   memcpy(&d, p.value, sizeof d);
-  if (!IsCalendarDate(d)) return PostError(stmt->diag, "22008", 0, "Datetime field overflow" + Where(n));
+  if (!IsCalendarDate(d)) return PostError(stmt->diag, "22008", 0, "Datetime field overflow: " + DateText(d) + " is no calendar date" + Where(n));
   bool dateOnly = p.sqlType == SQL_DATE || p.sqlType == SQL_TYPE_DATE;
   int len = snprintf(p.dateText, sizeof p.dateText, dateOnly ? "%04d-%02u-%02u" : "%04d-%02u-%02u 00:00:00",
                      d.year, d.month, d.day);

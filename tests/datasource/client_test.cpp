@@ -4,6 +4,7 @@
  * was acknowledged. */
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <string.h>
 #include <stdio.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -94,6 +95,50 @@ TEST(Clients, ConnectFailsClearlyForAnUnusableDatabase) {
     EXPECT_NE(out.find("Could not SQLConnect"), std::string::npos) << out;
     EXPECT_NE(out.find(c.reason), std::string::npos) << out;
   }
+}
+
+/* The utility's connect in a fresh process (the driver manager reads the
+ * ini files once per process) and the message its SQLError(henv, hdbc,
+ * NULL) gets for the failed SQLConnect. */
+std::string UtilityConnectError(const char *databaseLine) {
+  int fds[2];
+  if (pipe(fds) != 0) return "pipe failed";
+  pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    TempDsn dsn("WAL", "NORMAL", databaseLine);
+    HENV henv;
+    HDBC hdbc;
+    SQLAllocEnv(&henv);
+    SQLAllocConnect(henv, &hdbc);
+    RETCODE rc = SQLConnect(hdbc, (SQLCHAR *)"Lumetra Data Source", SQL_NTS, nullptr, 0, nullptr, 0);
+    SQLCHAR message[128] = "";
+    if (rc == SQL_ERROR) SQLError(henv, hdbc, SQL_NULL_HSTMT, nullptr, nullptr, message, 128, nullptr);
+    else strcpy((char *)message, "connected");
+    ssize_t written = write(fds[1], message, strlen((char *)message));
+    _exit(written < 0);
+  }
+  close(fds[1]);
+  std::string out;
+  char buf[256];
+  ssize_t n;
+  while ((n = read(fds[0], buf, sizeof buf)) > 0) out.append(buf, (size_t)n);
+  close(fds[0]);
+  waitpid(child, nullptr, 0);
+  return out;
+}
+
+TEST(Clients, UtilityConnectFailureReachesSqlError) {
+  const struct { const char *line; const char *reason; } cases[] = {
+    {"Database = /nonexistent-lumetra/x.db\n", "[Lumetra] Database folder does not exist: /nonexistent-lumetra"},
+    {"Database = /proc/x.db\n", "/proc"}, /* the folder refuses files, even to root */
+  };
+  for (const auto &c : cases) {
+    std::string message = UtilityConnectError(c.line);
+    EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+    EXPECT_NE(message.find("[Lumetra] "), std::string::npos) << message;
+  }
+  EXPECT_EQ(UtilityConnectError(""), "connected");
 }
 
 }  // namespace

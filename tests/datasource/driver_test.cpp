@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include "odbc_session.h"
 #include "dsn_environment.h"
@@ -184,6 +185,48 @@ TEST(Driver, RefusedStatementsCarrySqliteReasons) {
     EXPECT_NE(error.find(c.reason), std::string::npos) << error;
     EXPECT_LE(error.size(), 6u + 127u);
   }
+}
+
+/* SQLError exactly as the utility calls it: no SQLSTATE or native buffer,
+ * 128 bytes for the message, no length. */
+std::string UtilityError(const OdbcSession &s) {
+  SQLCHAR message[128];
+  memset(message, 'X', sizeof message);
+  SQLError(s.henv, s.hdbc, s.hstmt, nullptr, nullptr, message, 128, nullptr);
+  return std::string((const char *)message, strnlen((const char *)message, sizeof message));
+}
+
+TEST(Driver, UtilitySqlErrorCallShowsTheReasonWithin127Characters) {
+  std::string longName = "Quarterly customer export " + std::string(200, 'q');
+  OdbcSession s;
+  ASSERT_EQ(s.Exec("CREATE TABLE \"" + longName + "\"(\"n\"I4,\"d\"FILETIME)"), SQL_SUCCESS) << s.Error();
+  double n = 0;
+  DATE_STRUCT d = {2001, 2, 29};
+  SQLLEN nLength = 8, dLength = 6;
+  SQLBindParameter(s.hstmt, 1, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_INTEGER, 10, 0, &n, 10, &nLength);
+  SQLBindParameter(s.hstmt, 2, SQL_PARAM_INPUT, SQL_C_DATE, SQL_TIMESTAMP, 16, 0, &d, 10, &dLength);
+  std::string insert = "INSERT INTO \"" + longName + "\" VALUES (?,?)";
+  ASSERT_EQ(SQLPrepare(s.hstmt, (SQLCHAR *)insert.c_str(), SQL_NTS), SQL_SUCCESS) << s.Error();
+
+  const struct { const char *what; double number; std::vector<const char *> parts; } cases[] = {
+    {"date", 0, {"Datetime field overflow", "2001-02-29", "parameter 2"}},
+    {"number", 3e9, {"out of range", "3000000000", "parameter 1"}},
+  };
+  for (const auto &c : cases) {
+    n = c.number;
+    ASSERT_EQ(SQLExecute(s.hstmt), SQL_ERROR) << c.what;
+    std::string message = UtilityError(s);
+    EXPECT_EQ(message.rfind("[Lumetra] ", 0), 0u) << message;
+    for (const char *part : c.parts) EXPECT_NE(message.find(part), std::string::npos) << message;
+  }
+  EXPECT_EQ(g_dsn->Query("SELECT count(*) FROM \"" + longName + "\""), "0\n");
+
+  /* a table name that alone fills the buffer is shortened, not the reason */
+  ASSERT_EQ(s.Exec("CREATE TABLE \"" + longName + "\"(\"n\"I4)"), SQL_ERROR);
+  std::string message = UtilityError(s);
+  EXPECT_LE(message.size(), 127u);
+  EXPECT_NE(message.find("table \"Quarterly"), std::string::npos) << message;
+  EXPECT_NE(message.find("already exists"), std::string::npos) << message;
 }
 
 TEST(Driver, TypeWordsInsideQuotesAreKept) {
