@@ -98,23 +98,31 @@ TEST(Clients, ConnectFailsClearlyForAnUnusableDatabase) {
 }
 
 /* The utility's connect in a fresh process (the driver manager reads the
- * ini files once per process) and the message its SQLError(henv, hdbc,
- * NULL) gets for the failed SQLConnect. */
-std::string UtilityConnectError(const char *databaseLine) {
+ * ini files once per process) to a data source with these settings. On
+ * failure: the message SQLError(henv, hdbc, NULL) gets. On success: the
+ * first value that query returns on that connection, or "connected". */
+std::string ConnectInChild(const std::string &journal, const std::string &sync, const char *lines, const char *query) {
   int fds[2];
   if (pipe(fds) != 0) return "pipe failed";
   pid_t child = fork();
   if (child == 0) {
     close(fds[0]);
-    TempDsn dsn("WAL", "NORMAL", databaseLine);
+    TempDsn dsn(journal, sync, lines);
     HENV henv;
     HDBC hdbc;
+    HSTMT hstmt;
     SQLAllocEnv(&henv);
     SQLAllocConnect(henv, &hdbc);
     RETCODE rc = SQLConnect(hdbc, (SQLCHAR *)"Lumetra Data Source", SQL_NTS, nullptr, 0, nullptr, 0);
-    SQLCHAR message[128] = "";
-    if (rc == SQL_ERROR) SQLError(henv, hdbc, SQL_NULL_HSTMT, nullptr, nullptr, message, 128, nullptr);
-    else strcpy((char *)message, "connected");
+    SQLCHAR message[128] = "connected";
+    SQLLEN length;
+    if (rc == SQL_ERROR) {
+      SQLError(henv, hdbc, SQL_NULL_HSTMT, nullptr, nullptr, message, 128, nullptr);
+    } else if (query && (SQLAllocStmt(hdbc, &hstmt) != SQL_SUCCESS ||
+                         SQLExecDirect(hstmt, (SQLCHAR *)query, SQL_NTS) != SQL_SUCCESS || SQLFetch(hstmt) != SQL_SUCCESS ||
+                         SQLGetData(hstmt, 1, SQL_C_CHAR, message, sizeof message, &length) != SQL_SUCCESS)) {
+      strcpy((char *)message, "query failed");
+    }
     ssize_t written = write(fds[1], message, strlen((char *)message));
     _exit(written < 0);
   }
@@ -134,11 +142,21 @@ TEST(Clients, UtilityConnectFailureReachesSqlError) {
     {"Database = /proc/x.db\n", "/proc"}, /* the folder refuses files, even to root */
   };
   for (const auto &c : cases) {
-    std::string message = UtilityConnectError(c.line);
+    std::string message = ConnectInChild("WAL", "NORMAL", c.line, nullptr);
     EXPECT_NE(message.find(c.reason), std::string::npos) << message;
     EXPECT_NE(message.find("[Lumetra] "), std::string::npos) << message;
   }
-  EXPECT_EQ(UtilityConnectError(""), "connected");
+  EXPECT_EQ(ConnectInChild("WAL", "NORMAL", "", nullptr), "connected");
+}
+
+TEST(Clients, JournalAndSyncModesComeFromTheDsn) {
+  const struct { const char *journal, *sync, *query, *value; } cases[] = {
+    {"WAL", "NORMAL", "PRAGMA journal_mode", "wal"},   {"DELETE", "FULL", "PRAGMA journal_mode", "delete"},
+    {"truncate", "OFF", "PRAGMA journal_mode", "truncate"}, {"WAL", "NORMAL", "PRAGMA synchronous", "1"},
+    {"DELETE", "FULL", "PRAGMA synchronous", "2"},     {"WAL", "OFF", "PRAGMA synchronous", "0"},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(ConnectInChild(c.journal, c.sync, "", c.query), c.value) << c.journal << " " << c.sync << " " << c.query;
 }
 
 }  // namespace

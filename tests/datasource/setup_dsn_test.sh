@@ -34,6 +34,7 @@ grep -q "^Driver *= *$library\$" "$ODBCSYSINI/odbcinst.ini" || fail "driver path
 out=$(printf 'CREATE TABLE "t"("a"LPWSTR)\nINSERT INTO "t" VALUES (%s)\n' "'0123'" | isql -b 'Lumetra Data Source' 2>&1) \
   || fail "isql through the registered DSN: $out"
 [ "$(sqlite3 "$XDG_DATA_HOME/lumetra/lumetra.db" 'SELECT a FROM t')" = 0123 ] || fail "default database not used"
+[ "$(sqlite3 "$XDG_DATA_HOME/lumetra/lumetra.db" 'PRAGMA journal_mode')" = wal ] || fail "default journal mode is not WAL"
 
 eval "$(bash "$tempdsn" "$library" "$work/temp")"
 [ "$ODBCINI" = "$work/temp/odbc.ini" ] || fail "temp-dsn.sh did not point ODBCINI at its folder"
