@@ -9,7 +9,7 @@ base=(
   libgtest-dev googletest
   unixodbc unixodbc-dev odbcinst
   libsqlite3-dev sqlite3 libsqliteodbc
-  libedit-dev
+  libedit-dev python3
   qt6-base-dev libxcb1-dev
   xvfb xdotool x11-apps imagemagick
 )

@@ -4,17 +4,20 @@
  * most ten times a second; Ctrl-C is Cancel; a message box is the caption
  * and text on standard error, waiting for Enter only on a terminal. */
 #include <editline/readline.h>
+#include <errno.h>
+#include <poll.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
 #include "import_path.h"
 #include "terminal_ui.h"
 
-enum { LINE_SIZE = 4096, REASON_SIZE = 512, COUNT_TEXT_SIZE = 32 };
+enum { LINE_SIZE = 4096, REASON_SIZE = 512, COUNT_TEXT_SIZE = 32, KEY_WAIT_MS = 100 };
 
 static const long kRepaintNanoseconds = 100 * 1000 * 1000;
 static const char kPrompt[] = "CDF file to import: ";
@@ -77,11 +80,49 @@ static void DestroyTerminalProgress(UiWindow) {
   s_progressShown = 0;
 }
 
+/* One key for libedit. Ctrl-C ends the prompt like the end of input.
+ * The flag is tested between short waits, not only when a read is
+ * interrupted: libedit retries an interrupted read once, and a Ctrl-C
+ * that comes just before the read would not interrupt it at all. */
+static int ReadKey(FILE *stream) {
+  struct pollfd input = {fileno(stream), POLLIN, 0};
+  while (!s_interrupted) {
+    if (poll(&input, 1, KEY_WAIT_MS) <= 0) continue;
+    unsigned char key;
+    ssize_t n = read(input.fd, &key, 1);
+    if (n == 1) return key;
+    if (n == 0 || errno != EINTR) break;
+  }
+  return EOF;
+}
+
+/* File name completion that ends a folder's name with '/', so that Tab
+ * can go on into it. A file's name gets nothing after it: libedit's
+ * default blank would make the completed path name no file. */
+static char *CompleteFileName(const char *text, int state) {
+  char *match = rl_filename_completion_function(text, state);
+  struct stat st;
+  if (!match || stat(match, &st) != 0 || !S_ISDIR(st.st_mode)) return match;
+  size_t length = strlen(match);
+  char *folder = (char *)realloc(match, length + 2);
+  if (!folder) return match;
+  folder[length] = '/';
+  folder[length + 1] = 0;
+  return folder;
+}
+
+static void SetUpLineEditing(void) {
+  rl_getc_function = ReadKey;
+  rl_completion_entry_function = CompleteFileName;
+  rl_completion_append_character = 0;
+}
+
 /* One line from the user without its line break; 0 at the end of input
  * or on Ctrl-C. */
 static int32_t ReadLine(char *line, int32_t size) {
   if (isatty(0)) {
     ClearLine();
+    SetUpLineEditing();
     char *got = readline(kPrompt);
     if (!got || s_interrupted) {
       fputc('\n', stderr); /* leave the prompt's line */
