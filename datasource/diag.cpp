@@ -3,7 +3,7 @@
  * their useful part within the first 127 characters. */
 #include <string.h>
 
-#include "driver.h"
+#include "handles.h"
 
 static const char kPrefix[] = "[Lumetra] ";
 
@@ -24,17 +24,19 @@ static bool LongestQuoted(const std::string &s, size_t *open, size_t *close) {
   return best > 0;
 }
 
-/* Shortens quoted names (table names, values) in the middle of a long
- * message so that the reason after them stays within the first 127
- * characters: table "a-very-long-name..." already exists. */
-static std::string FitMessage(std::string s) {
+/* Shortens quoted names and paths in the middle of a long message, keeping
+ * their start and end, so that the reason after them stays within the
+ * first 127 characters: table "Quarterly cu...qqq" already exists. */
+std::string FitMessage(std::string s) {
   size_t open, close;
+  const size_t dots = sizeof kEllipsis - 1;
   while (s.size() > MESSAGE_KEEP && LongestQuoted(s, &open, &close)) {
     size_t inner = close - open - 1;
-    size_t excess = s.size() - MESSAGE_KEEP + (sizeof kEllipsis - 1);
-    if (inner <= QUOTED_KEEP + (sizeof kEllipsis - 1)) break;
+    size_t excess = s.size() - MESSAGE_KEEP + dots;
+    if (inner <= QUOTED_KEEP + dots) break;
     size_t keep = inner > excess + QUOTED_KEEP ? inner - excess : (size_t)QUOTED_KEEP;
-    s.replace(open + 1 + keep, inner - keep, kEllipsis);
+    size_t tail = keep / 2;
+    s.replace(open + 1 + keep - tail, inner - keep, kEllipsis);
   }
   return s;
 }
@@ -48,23 +50,6 @@ void PostInfo(Diagnostics &diag, const char *state, const std::string &message) 
   diag.records.push_back({state, 0, FitMessage(kPrefix + message)});
 }
 
-static const char *StateOfSqlite(int rc, const char *message) {
-  if (strstr(message, "already exists")) return "42S01";
-  if (strstr(message, "no such table")) return "42S02";
-  if (strstr(message, "syntax error")) return "42000";
-  switch (rc & 0xff) {
-    case SQLITE_CONSTRAINT: return "23000";
-    case SQLITE_TOOBIG: return "22001";
-    case SQLITE_READONLY: case SQLITE_PERM: case SQLITE_CANTOPEN: return "HY000";
-    default: return "HY000";
-  }
-}
-
-SQLRETURN PostSqliteError(Diagnostics &diag, sqlite3 *db, int rc) {
-  const char *message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-  return PostError(diag, StateOfSqlite(rc, message), rc, std::string("SQLite: ") + message);
-}
-
 SQLRETURN CopyOut(Diagnostics *diag, const std::string &s, SQLCHAR *out, SQLLEN size, SQLLEN *length) {
   if (length) *length = (SQLLEN)s.size();
   if (!out || size <= 0) return s.empty() ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
@@ -76,14 +61,39 @@ SQLRETURN CopyOut(Diagnostics *diag, const std::string &s, SQLCHAR *out, SQLLEN 
   return SQL_SUCCESS_WITH_INFO;
 }
 
+SQLRETURN CopyOutShort(Diagnostics *diag, const std::string &s, SQLCHAR *out, SQLSMALLINT size,
+                       SQLSMALLINT *length) {
+  SQLLEN full;
+  SQLRETURN rc = CopyOut(diag, s, out, size, &full);
+  if (length) *length = (SQLSMALLINT)(full > 32767 ? 32767 : full);
+  return rc;
+}
+
+std::string InputText(const SQLCHAR *s, SQLINTEGER length) {
+  if (!s || (length < 0 && length != SQL_NTS)) return "";
+  return length == SQL_NTS ? std::string((const char *)s) : std::string((const char *)s, (size_t)length);
+}
+
+template <typename Handle>
+static Handle *Enter(SQLHANDLE h, int kind) {
+  Handle *p = (Handle *)h;
+  if (!p || p->kind != kind) return nullptr;
+  p->diag.Clear();
+  return p;
+}
+
+Env *EnterEnv(SQLHANDLE h) { return Enter<Env>(h, KIND_ENV); }
+Dbc *EnterDbc(SQLHANDLE h) { return Enter<Dbc>(h, KIND_DBC); }
+Stmt *EnterStmt(SQLHANDLE h) { return Enter<Stmt>(h, KIND_STMT); }
+
+/* The diagnostics of a handle, left as they are for reading. */
 static Diagnostics *DiagOf(SQLSMALLINT type, SQLHANDLE handle) {
   if (!handle) return nullptr;
-  switch (type) {
-    case SQL_HANDLE_ENV: return &((Env *)handle)->diag;
-    case SQL_HANDLE_DBC: return &((Dbc *)handle)->diag;
-    case SQL_HANDLE_STMT: return &((Stmt *)handle)->diag;
-    default: return nullptr;
-  }
+  int kind = *(int *)handle;
+  if (type == SQL_HANDLE_ENV && kind == KIND_ENV) return &((Env *)handle)->diag;
+  if (type == SQL_HANDLE_DBC && kind == KIND_DBC) return &((Dbc *)handle)->diag;
+  if (type == SQL_HANDLE_STMT && kind == KIND_STMT) return &((Stmt *)handle)->diag;
+  return nullptr;
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record, SQLCHAR *state,
@@ -107,9 +117,11 @@ DS_EXPORT SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, 
                                             SQLSMALLINT *length) {
   Diagnostics *diag = DiagOf(type, handle);
   if (!diag) return SQL_INVALID_HANDLE;
+  if (!info) return SQL_ERROR;
   if (record == 0) {
     switch (field) {
       case SQL_DIAG_NUMBER: *(SQLINTEGER *)info = (SQLINTEGER)diag->records.size(); return SQL_SUCCESS;
+      case SQL_DIAG_CURSOR_ROW_COUNT: *(SQLLEN *)info = 0; return SQL_SUCCESS;
       case SQL_DIAG_RETURNCODE: *(SQLRETURN *)info = diag->lastResult; return SQL_SUCCESS;
       case SQL_DIAG_ROW_COUNT:
         *(SQLLEN *)info = type == SQL_HANDLE_STMT ? ((Stmt *)handle)->rowCount : 0;

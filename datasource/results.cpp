@@ -1,217 +1,241 @@
-/* results.cpp: result sets for clients such as isql: SQLTables over the
- * SQLite schema, the description of result columns, SQLFetch and
- * SQLGetData (as text or numbers, in parts when the buffer is short). */
-#include <stdio.h>
+/* results.cpp: the description of result columns, bound columns,
+ * SQLFetch and SQLGetData over whichever result set is open: a query's
+ * rows or a catalog function's. A result set that reached its end stays
+ * there. */
 #include <string.h>
-#include <strings.h>
 
-#include "driver.h"
+#include "handles.h"
 
-enum { DISPLAY_SIZE_TEXT = 255, DISPLAY_SIZE_INTEGER = 20, DISPLAY_SIZE_REAL = 24 };
-
-static Stmt *Begin(SQLHSTMT hstmt) {
-  Stmt *stmt = (Stmt *)hstmt;
-  stmt->diag.Clear();
-  return stmt;
-}
-
-static std::string Text(SQLCHAR *s, SQLSMALLINT n) {
-  if (!s) return "";
-  return n == SQL_NTS ? std::string((const char *)s) : std::string((const char *)s, (size_t)n);
-}
-
-DS_EXPORT SQLRETURN SQL_API SQLTables(SQLHSTMT hstmt, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT,
-                                      SQLCHAR *table, SQLSMALLINT tableLength, SQLCHAR *, SQLSMALLINT) {
-  Stmt *stmt = Begin(hstmt);
-  std::string pattern = Text(table, tableLength);
-  if (pattern.empty()) pattern = "%";
-  std::string sql =
-      "SELECT NULL AS TABLE_CAT, NULL AS TABLE_SCHEM, name AS TABLE_NAME, "
-      "CASE type WHEN 'view' THEN 'VIEW' ELSE 'TABLE' END AS TABLE_TYPE, NULL AS REMARKS "
-      "FROM sqlite_master WHERE type IN ('table','view') AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
-      "AND name LIKE ?1 ESCAPE '\\' ORDER BY name";
-  SQLRETURN rc = PrepareStatement(stmt, sql);
-  if (rc == SQL_ERROR) return rc;
-  std::vector<Param> saved;
-  saved.swap(stmt->params);
-  static SQLLEN nts = SQL_NTS;
-  stmt->params.push_back({true, SQL_C_CHAR, SQL_VARCHAR, 0, (SQLPOINTER)pattern.c_str(), 0, &nts});
-  rc = ExecuteStatement(stmt);
-  stmt->params.swap(saved);
-  return rc;
-}
-
-DS_EXPORT SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT hstmt, SQLSMALLINT *count) {
-  Stmt *stmt = Begin(hstmt);
-  if (count) *count = stmt->prepared ? (SQLSMALLINT)sqlite3_column_count(stmt->prepared) : 0;
-  return SQL_SUCCESS;
-}
-
-/* The SQL type of result column i, from its declared type. */
-static SQLSMALLINT SqlTypeOf(Stmt *stmt, int i) {
-  const char *decl = sqlite3_column_decltype(stmt->prepared, i);
-  if (!decl) return SQL_VARCHAR;
-  if (strcasestr(decl, "SMALLINT")) return SQL_SMALLINT;
-  if (strcasestr(decl, "INT")) return SQL_INTEGER;
-  if (strcasestr(decl, "REAL") || strcasestr(decl, "DOUB") || strcasestr(decl, "FLOA")) return SQL_DOUBLE;
-  if (strcasestr(decl, "TIMESTAMP")) return SQL_TYPE_TIMESTAMP;
-  return SQL_VARCHAR;
-}
-
-static SQLLEN DisplaySizeOf(SQLSMALLINT type) {
-  switch (type) {
-    case SQL_SMALLINT: return 6;
-    case SQL_INTEGER: return DISPLAY_SIZE_INTEGER;
-    case SQL_DOUBLE: return DISPLAY_SIZE_REAL;
-    case SQL_TYPE_TIMESTAMP: return 19;
-    default: return DISPLAY_SIZE_TEXT;
-  }
-}
+enum { DISPLAY_SIZE_FLOAT = 24 };
 
 static bool ValidColumn(Stmt *stmt, SQLUSMALLINT column) {
-  return stmt->prepared && column >= 1 && column <= sqlite3_column_count(stmt->prepared);
+  return stmt->cursor && column >= 1 && column <= stmt->cursor->ColumnCount();
 }
 
-DS_EXPORT SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT hstmt, SQLUSMALLINT column, SQLCHAR *name, SQLSMALLINT size,
-                                           SQLSMALLINT *nameLength, SQLSMALLINT *type, SQLULEN *columnSize,
-                                           SQLSMALLINT *digits, SQLSMALLINT *nullable) {
-  Stmt *stmt = Begin(hstmt);
-  if (!ValidColumn(stmt, column)) return PostError(stmt->diag, "07009", 0, "Invalid descriptor index");
-  SQLSMALLINT t = SqlTypeOf(stmt, column - 1);
-  SQLLEN full;
-  SQLRETURN rc = CopyOut(&stmt->diag, sqlite3_column_name(stmt->prepared, column - 1), name, size, &full);
-  if (nameLength) *nameLength = (SQLSMALLINT)full;
-  if (type) *type = t;
-  if (columnSize) *columnSize = (SQLULEN)DisplaySizeOf(t);
-  if (digits) *digits = 0;
-  if (nullable) *nullable = SQL_NULLABLE;
+/* The columns of the open result set, or of the prepared statement. */
+static Cursor *Described(Stmt *stmt) {
+  if (stmt->cursor) return stmt->cursor;
+  return stmt->prepared.get();
+}
+
+static SQLSMALLINT AppType(Stmt *stmt, SQLSMALLINT t) {
+  if (stmt->dbc->env->odbcVersion != SQL_OV_ODBC2) return t;
+  return t == SQL_TYPE_DATE ? SQL_DATE : t == SQL_TYPE_TIME ? SQL_TIME : t == SQL_TYPE_TIMESTAMP ? SQL_TIMESTAMP : t;
+}
+
+static SQLLEN DisplaySize(const ColumnInfo &c) {
+  switch (c.sqlType) {
+    case SQL_SMALLINT: return 6;
+    case SQL_INTEGER: return 11;
+    case SQL_BIGINT: return 20;
+    case SQL_TINYINT: return 4;
+    case SQL_DOUBLE: return DISPLAY_SIZE_FLOAT;
+    case SQL_TYPE_DATE: return 10;
+    case SQL_TYPE_TIME: return 8;
+    case SQL_TYPE_TIMESTAMP: return 19;
+    case SQL_LONGVARBINARY: return (SQLLEN)(c.size > 0x3fffffff ? 0x7fffffff : c.size * 2);
+    default: return (SQLLEN)c.size;
+  }
+}
+
+static bool IsNumeric(SQLSMALLINT t) {
+  return t == SQL_INTEGER || t == SQL_SMALLINT || t == SQL_BIGINT || t == SQL_TINYINT || t == SQL_DOUBLE;
+}
+
+static bool IsDatetime(SQLSMALLINT t) { return t == SQL_TYPE_DATE || t == SQL_TYPE_TIME || t == SQL_TYPE_TIMESTAMP; }
+
+/* Bytes of a value in its default C type: UTF-8 text may take four a character. */
+static SQLLEN OctetLength(const ColumnInfo &c) {
+  switch (c.sqlType) {
+    case SQL_SMALLINT: return 2;
+    case SQL_INTEGER: return 4;
+    case SQL_BIGINT: case SQL_DOUBLE: return 8;
+    case SQL_TYPE_DATE: case SQL_TYPE_TIME: return 6;
+    case SQL_TYPE_TIMESTAMP: return 16;
+    case SQL_LONGVARBINARY: return (SQLLEN)c.size;
+    default: return (SQLLEN)(c.size > 0x1fffffff ? 0x7fffffff : c.size * 4);
+  }
+}
+
+static SQLRETURN DescribeCol(Stmt *stmt, SQLUSMALLINT column, SQLCHAR *name, SQLSMALLINT size,
+                             SQLSMALLINT *nameLength, SQLSMALLINT *type, SQLULEN *columnSize, SQLSMALLINT *digits,
+                             SQLSMALLINT *nullable) {
+  Cursor *c = Described(stmt);
+  if (!c || column < 1 || column > c->ColumnCount())
+    return PostError(stmt->diag, "07009", 0, "Invalid descriptor index");
+  ColumnInfo info = c->Column(column - 1);
+  SQLRETURN rc = CopyOutShort(&stmt->diag, info.name, name, size, nameLength);
+  if (type) *type = AppType(stmt, info.sqlType);
+  if (columnSize) *columnSize = info.size;
+  if (digits) *digits = info.digits;
+  if (nullable) *nullable = info.nullable;
   return rc;
 }
 
-DS_EXPORT SQLRETURN SQL_API SQLColAttribute(SQLHSTMT hstmt, SQLUSMALLINT column, SQLUSMALLINT field,
-                                            SQLPOINTER text, SQLSMALLINT size, SQLSMALLINT *length,
-                                            SQLLEN *number) {
-  Stmt *stmt = Begin(hstmt);
+/* A numeric field of SQLColAttribute; false for a text field. */
+static bool NumberField(Stmt *stmt, const ColumnInfo &c, SQLUSMALLINT field, SQLLEN *value) {
+  SQLSMALLINT t = c.sqlType;
+  switch (field) {
+    case SQL_DESC_CONCISE_TYPE: *value = AppType(stmt, t); return true;
+    case SQL_DESC_TYPE: *value = IsDatetime(t) && stmt->dbc->env->odbcVersion != SQL_OV_ODBC2 ? SQL_DATETIME : AppType(stmt, t); return true;
+    case SQL_DESC_DATETIME_INTERVAL_CODE: *value = IsDatetime(t) ? t - SQL_DATETIME * 10 : 0; return true;
+    case SQL_DESC_DISPLAY_SIZE: *value = DisplaySize(c); return true;
+    case SQL_DESC_LENGTH: case SQL_COLUMN_LENGTH: case SQL_DESC_PRECISION: case SQL_COLUMN_PRECISION:
+      *value = (SQLLEN)c.size;
+      return true;
+    case SQL_DESC_OCTET_LENGTH: *value = OctetLength(c); return true;
+    case SQL_DESC_SCALE: case SQL_COLUMN_SCALE: *value = c.digits; return true;
+    case SQL_DESC_NULLABLE: case SQL_COLUMN_NULLABLE: *value = c.nullable; return true;
+    case SQL_DESC_SEARCHABLE: *value = t == SQL_LONGVARBINARY ? SQL_PRED_NONE : SQL_PRED_SEARCHABLE; return true;
+    case SQL_DESC_UPDATABLE: *value = SQL_ATTR_READWRITE_UNKNOWN; return true;
+    case SQL_DESC_CASE_SENSITIVE: *value = !IsNumeric(t) && !IsDatetime(t); return true;
+    case SQL_DESC_UNSIGNED: *value = !IsNumeric(t); return true;
+    case SQL_DESC_NUM_PREC_RADIX: *value = IsNumeric(t) ? (t == SQL_DOUBLE ? 2 : 10) : 0; return true;
+    case SQL_DESC_UNNAMED: *value = c.name.empty() ? SQL_UNNAMED : SQL_NAMED; return true;
+    case SQL_DESC_FIXED_PREC_SCALE: case SQL_DESC_AUTO_UNIQUE_VALUE: *value = SQL_FALSE; return true;
+    default: return false;
+  }
+}
+
+static std::string TextField(const ColumnInfo &c, SQLUSMALLINT field) {
+  switch (field) {
+    case SQL_DESC_LABEL: case SQL_DESC_NAME: case SQL_COLUMN_NAME: case SQL_DESC_BASE_COLUMN_NAME: return c.name;
+    case SQL_DESC_TYPE_NAME: case SQL_DESC_LOCAL_TYPE_NAME: return c.typeName;
+    case SQL_DESC_TABLE_NAME: case SQL_DESC_BASE_TABLE_NAME: return c.table;
+    case SQL_DESC_LITERAL_PREFIX: case SQL_DESC_LITERAL_SUFFIX:
+      return c.sqlType == SQL_VARCHAR || IsDatetime(c.sqlType) ? "'" : "";
+    default: return ""; /* schema and catalog: the engine has none */
+  }
+}
+
+static SQLRETURN ColAttribute(Stmt *stmt, SQLUSMALLINT column, SQLUSMALLINT field, SQLPOINTER text,
+                              SQLSMALLINT size, SQLSMALLINT *length, SQLLEN *number) {
+  Cursor *c = Described(stmt);
   if (field == SQL_DESC_COUNT || field == SQL_COLUMN_COUNT) {
-    if (number) *number = stmt->prepared ? sqlite3_column_count(stmt->prepared) : 0;
+    if (number) *number = c ? c->ColumnCount() : 0;
     return SQL_SUCCESS;
   }
-  if (!ValidColumn(stmt, column)) return PostError(stmt->diag, "07009", 0, "Invalid descriptor index");
-  SQLSMALLINT t = SqlTypeOf(stmt, column - 1);
+  if (!c || column < 1 || column > c->ColumnCount())
+    return PostError(stmt->diag, "07009", 0, "Invalid descriptor index");
+  ColumnInfo info = c->Column(column - 1);
   SQLLEN value = 0;
-  std::string s;
-  bool isText = false;
-  switch (field) {
-    case SQL_DESC_LABEL: case SQL_DESC_NAME: case SQL_COLUMN_NAME: case SQL_DESC_BASE_COLUMN_NAME:
-      s = sqlite3_column_name(stmt->prepared, column - 1);
-      isText = true;
-      break;
-    case SQL_DESC_TYPE_NAME: {
-      const char *decl = sqlite3_column_decltype(stmt->prepared, column - 1);
-      s = decl ? decl : "";
-      isText = true;
-      break;
-    }
-    case SQL_DESC_TABLE_NAME: case SQL_DESC_BASE_TABLE_NAME: case SQL_DESC_SCHEMA_NAME:
-    case SQL_DESC_CATALOG_NAME: case SQL_DESC_LITERAL_PREFIX: case SQL_DESC_LITERAL_SUFFIX:
-    case SQL_DESC_LOCAL_TYPE_NAME:
-      isText = true;
-      break;
-    case SQL_DESC_TYPE: case SQL_DESC_CONCISE_TYPE: value = t; break;
-    case SQL_DESC_DISPLAY_SIZE: case SQL_DESC_LENGTH: case SQL_DESC_OCTET_LENGTH: case SQL_DESC_PRECISION:
-    case SQL_COLUMN_LENGTH: case SQL_COLUMN_PRECISION:
-      value = DisplaySizeOf(t);
-      break;
-    case SQL_DESC_NULLABLE: case SQL_COLUMN_NULLABLE: value = SQL_NULLABLE; break;
-    case SQL_DESC_SEARCHABLE: value = SQL_PRED_SEARCHABLE; break;
-    case SQL_DESC_UPDATABLE: value = SQL_ATTR_READWRITE_UNKNOWN; break;
-    case SQL_DESC_CASE_SENSITIVE: value = t == SQL_VARCHAR ? SQL_TRUE : SQL_FALSE; break;
-    default: value = 0; break; /* scale, unsigned, auto-unique, money ... */
-  }
-  if (!isText) {
+  if (NumberField(stmt, info, field, &value)) {
     if (number) *number = value;
     return SQL_SUCCESS;
   }
-  SQLLEN full;
-  SQLRETURN rc = CopyOut(&stmt->diag, s, (SQLCHAR *)text, size, &full);
-  if (length) *length = (SQLSMALLINT)full;
-  return rc;
+  return CopyOutShort(&stmt->diag, TextField(info, field), (SQLCHAR *)text, size, length);
 }
 
-DS_EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT hstmt) {
-  Stmt *stmt = Begin(hstmt);
-  if (!stmt->executed) return PostError(stmt->diag, "24000", 0, "Invalid cursor state: no result set");
-  if (stmt->rowPending) {
-    stmt->rowPending = false;
-  } else {
-    int rc = sqlite3_step(stmt->prepared);
-    if (rc == SQLITE_DONE) {
-      stmt->onRow = false;
-      return SQL_NO_DATA;
-    }
-    if (rc != SQLITE_ROW) return PostSqliteError(stmt->diag, stmt->dbc->db, rc);
+/* Fills the bound columns from the current row. */
+static SQLRETURN FillBindings(Stmt *stmt) {
+  SQLRETURN result = SQL_SUCCESS;
+  for (size_t i = 0; i < stmt->bindings.size() && (int)i < stmt->cursor->ColumnCount(); i++) {
+    ColumnBinding &b = stmt->bindings[i];
+    if (!b.value && !b.indicator) continue;
+    SQLRETURN rc = GetValue(stmt, (int)i, b.cType, b.value, b.size, b.indicator);
+    stmt->getDataOffset[i] = 0;
+    if (rc == SQL_ERROR) return rc;
+    if (rc == SQL_SUCCESS_WITH_INFO) result = rc;
   }
-  stmt->onRow = true;
-  std::fill(stmt->getDataOffset.begin(), stmt->getDataOffset.end(), 0);
-  return SQL_SUCCESS;
+  return result;
 }
 
-/* A column value as text in parts: what remains after the offset. */
-static SQLRETURN GetText(Stmt *stmt, int i, SQLCHAR *out, SQLLEN size, SQLLEN *indicator) {
-  const char *value = (const char *)sqlite3_column_text(stmt->prepared, i);
-  SQLLEN total = sqlite3_column_bytes(stmt->prepared, i);
-  SQLLEN &offset = stmt->getDataOffset[i];
-  if (offset > 0 && offset >= total) return SQL_NO_DATA;
-  std::string rest(value + offset, (size_t)(total - offset));
-  SQLLEN full;
-  SQLRETURN rc = CopyOut(&stmt->diag, rest, out, size, &full);
-  if (indicator) *indicator = full;
-  offset += size > 0 ? (full < size ? full : size - 1) : 0;
-  if (rc == SQL_SUCCESS) offset = total > 0 ? total : 1;
+static SQLRETURN Fetch(Stmt *stmt) {
+  if (!stmt->cursor) return PostError(stmt->diag, "24000", 0, "Invalid cursor state: no result set");
+  if (stmt->state == CURSOR_AFTER) return SQL_NO_DATA;
+  SQLRETURN rc = stmt->cursor->Next(stmt->diag);
+  if (stmt->rowsFetched) *stmt->rowsFetched = rc == SQL_SUCCESS ? 1 : 0;
+  if (rc != SQL_SUCCESS) {
+    stmt->state = CURSOR_AFTER;
+    if (stmt->rowStatus && rc == SQL_NO_DATA) *stmt->rowStatus = SQL_ROW_NOROW;
+    return rc;
+  }
+  stmt->state = CURSOR_ON_ROW;
+  stmt->getDataOffset.assign((size_t)stmt->cursor->ColumnCount(), 0);
+  rc = FillBindings(stmt);
+  if (stmt->rowStatus) *stmt->rowStatus = rc == SQL_ERROR ? SQL_ROW_ERROR : rc == SQL_SUCCESS ? SQL_ROW_SUCCESS : SQL_ROW_SUCCESS_WITH_INFO;
   return rc;
 }
 
-DS_EXPORT SQLRETURN SQL_API SQLGetData(SQLHSTMT hstmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLPOINTER value,
-                                       SQLLEN size, SQLLEN *indicator) {
-  Stmt *stmt = Begin(hstmt);
-  if (!stmt->onRow) return PostError(stmt->diag, "24000", 0, "Invalid cursor state: no current row");
+static SQLRETURN GetData(Stmt *stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLPOINTER value, SQLLEN size,
+                         SQLLEN *indicator) {
+  if (stmt->state != CURSOR_ON_ROW) return PostError(stmt->diag, "24000", 0, "Invalid cursor state: no current row");
   if (!ValidColumn(stmt, column)) return PostError(stmt->diag, "07009", 0, "Invalid descriptor index");
-  int i = column - 1;
-  if (sqlite3_column_type(stmt->prepared, i) == SQLITE_NULL) {
-    if (!indicator) return PostError(stmt->diag, "22002", 0, "Indicator variable required but not supplied");
-    *indicator = SQL_NULL_DATA;
-    return SQL_SUCCESS;
-  }
-  switch (cType) {
-    case SQL_C_CHAR: case SQL_C_DEFAULT: return GetText(stmt, i, (SQLCHAR *)value, size, indicator);
-    case SQL_C_LONG: case SQL_C_SLONG:
-      *(SQLINTEGER *)value = (SQLINTEGER)sqlite3_column_int64(stmt->prepared, i);
-      if (indicator) *indicator = sizeof(SQLINTEGER);
-      return SQL_SUCCESS;
-    case SQL_C_SBIGINT:
-      *(SQLBIGINT *)value = sqlite3_column_int64(stmt->prepared, i);
-      if (indicator) *indicator = sizeof(SQLBIGINT);
-      return SQL_SUCCESS;
-    case SQL_C_DOUBLE:
-      *(double *)value = sqlite3_column_double(stmt->prepared, i);
-      if (indicator) *indicator = sizeof(double);
-      return SQL_SUCCESS;
-    default: return PostError(stmt->diag, "07006", 0, "Restricted data type attribute violation");
-  }
+  return GetValue(stmt, column - 1, cType, value, size, indicator);
 }
 
-DS_EXPORT SQLRETURN SQL_API SQLRowCount(SQLHSTMT hstmt, SQLLEN *count) {
-  Stmt *stmt = Begin(hstmt);
+static SQLRETURN BindCol(Stmt *stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLPOINTER value, SQLLEN size,
+                         SQLLEN *indicator) {
+  if (column < 1) return PostError(stmt->diag, "07009", 0, "Invalid descriptor index: bookmarks are not supported");
+  if (stmt->bindings.size() < column) stmt->bindings.resize(column);
+  stmt->bindings[column - 1] = {cType, value, size, indicator};
+  return SQL_SUCCESS;
+}
+
+#define ENTER_STMT(h)   \
+  Stmt *stmt = EnterStmt(h); \
+  if (!stmt) return SQL_INVALID_HANDLE
+
+DS_EXPORT SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT h, SQLSMALLINT *count) {
+  ENTER_STMT(h);
+  Cursor *c = Described(stmt);
+  if (count) *count = c ? (SQLSMALLINT)c->ColumnCount() : 0;
+  return Leave(stmt->diag, SQL_SUCCESS);
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT h, SQLUSMALLINT column, SQLCHAR *name, SQLSMALLINT size,
+                                           SQLSMALLINT *nameLength, SQLSMALLINT *type, SQLULEN *columnSize,
+                                           SQLSMALLINT *digits, SQLSMALLINT *nullable) {
+  ENTER_STMT(h);
+  return Leave(stmt->diag, DescribeCol(stmt, column, name, size, nameLength, type, columnSize, digits, nullable));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLColAttribute(SQLHSTMT h, SQLUSMALLINT column, SQLUSMALLINT field, SQLPOINTER text,
+                                            SQLSMALLINT size, SQLSMALLINT *length, SQLLEN *number) {
+  ENTER_STMT(h);
+  return Leave(stmt->diag, ColAttribute(stmt, column, field, text, size, length, number));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLBindCol(SQLHSTMT h, SQLUSMALLINT column, SQLSMALLINT cType, SQLPOINTER value,
+                                       SQLLEN size, SQLLEN *indicator) {
+  ENTER_STMT(h);
+  return Leave(stmt->diag, BindCol(stmt, column, cType, value, size, indicator));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT h) {
+  ENTER_STMT(h);
+  return Leave(stmt->diag, Fetch(stmt));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLFetchScroll(SQLHSTMT h, SQLSMALLINT orientation, SQLLEN) {
+  ENTER_STMT(h);
+  if (orientation != SQL_FETCH_NEXT)
+    return Leave(stmt->diag, PostError(stmt->diag, "HY106", 0, "Fetch type out of range: the cursor is forward only"));
+  return Leave(stmt->diag, Fetch(stmt));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLGetData(SQLHSTMT h, SQLUSMALLINT column, SQLSMALLINT cType, SQLPOINTER value,
+                                       SQLLEN size, SQLLEN *indicator) {
+  ENTER_STMT(h);
+  return Leave(stmt->diag, GetData(stmt, column, cType, value, size, indicator));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLRowCount(SQLHSTMT h, SQLLEN *count) {
+  ENTER_STMT(h);
   if (count) *count = stmt->rowCount;
-  return SQL_SUCCESS;
+  return Leave(stmt->diag, SQL_SUCCESS);
 }
 
-DS_EXPORT SQLRETURN SQL_API SQLMoreResults(SQLHSTMT hstmt) {
-  CloseCursor(Begin(hstmt));
-  return SQL_NO_DATA;
+/* One statement gives one result set at most. */
+DS_EXPORT SQLRETURN SQL_API SQLMoreResults(SQLHSTMT h) {
+  ENTER_STMT(h);
+  CloseCursor(stmt);
+  return Leave(stmt->diag, SQL_NO_DATA);
 }
 
-DS_EXPORT SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT hstmt) {
-  CloseCursor(Begin(hstmt));
-  return SQL_SUCCESS;
+DS_EXPORT SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT h) {
+  ENTER_STMT(h);
+  if (!stmt->cursor) return Leave(stmt->diag, PostError(stmt->diag, "24000", 0, "Invalid cursor state: no cursor open"));
+  CloseCursor(stmt);
+  return Leave(stmt->diag, SQL_SUCCESS);
 }

@@ -1,32 +1,24 @@
-/* sql_rewrite.cpp: SQL goes to SQLite as written, except that in a
- * CREATE TABLE the bare type words of the import utility get the SQLite
- * types whose affinity keeps their values: LPWSTR and LONG_LPWSTR become
- * TEXT (so "0123" stays text), I4 INTEGER, I2 SMALLINT, FILETIME
- * TIMESTAMP. Only words in the type position of a column definition are
- * mapped: table and column names (quoted or not), string literals,
- * comments, constraints in parentheses and an AS SELECT stay as written. */
+/* sql_rewrite.cpp: SQL goes to the backend as written, except that in a
+ * CREATE TABLE the bare type words of the import utility get the
+ * backend's types (for SQLite those whose affinity keeps the values, so
+ * "0123" stays text). Only words in the type position of a column
+ * definition are mapped: table and column names (quoted or not), string
+ * literals, comments, constraints in parentheses and an AS SELECT stay as
+ * written. A text of several statements is split at the semicolons
+ * between them. */
+#include "sql_rewrite.h"
+
 #include <ctype.h>
 #include <string.h>
 #include <strings.h>
-
-#include "driver.h"
-
-struct TypeWord {
-  const char *from;
-  const char *to;
-};
-
-static const TypeWord kTypeWords[] = {
-  {"LPWSTR", "TEXT"}, {"LONG_LPWSTR", "TEXT"}, {"I4", "INTEGER"}, {"I2", "SMALLINT"}, {"FILETIME", "TIMESTAMP"},
-};
 
 static bool IsWordByte(char c) {
   return isalnum((unsigned char)c) || c == '_' || c == '$' || (unsigned char)c >= 0x80;
 }
 
-static const char *MappedWord(const std::string &s, size_t at, size_t length) {
-  for (const TypeWord &t : kTypeWords)
-    if (strlen(t.from) == length && strncasecmp(s.c_str() + at, t.from, length) == 0) return t.to;
+static const char *MappedWord(const std::string &s, size_t at, size_t length, const TypeWord *words, size_t count) {
+  for (size_t k = 0; k < count; k++)
+    if (strlen(words[k].from) == length && strncasecmp(s.c_str() + at, words[k].from, length) == 0) return words[k].to;
   return nullptr;
 }
 
@@ -67,23 +59,22 @@ static bool IsWord(const std::string &s, size_t i, size_t n, const char *word) {
   return strlen(word) == n && strncasecmp(s.c_str() + i, word, n) == 0;
 }
 
-/* CREATE [TEMP | TEMPORARY] TABLE at the start of the statement. */
-static bool IsCreateTable(const std::string &s) {
+/* CREATE [TEMP | TEMPORARY] <kind> at the start of the statement. */
+static bool IsCreate(const std::string &s, size_t from, const char *kind) {
   int words = 0;
-  for (size_t i = 0, n; i < s.size(); i += n) {
+  for (size_t i = from, n; i < s.size(); i += n) {
     n = TokenLength(s, i);
     if (IsBlankOrComment(s, i)) continue;
     if (words == 0 && !IsWord(s, i, n, "CREATE")) return false;
     if (words == 1 && (IsWord(s, i, n, "TEMP") || IsWord(s, i, n, "TEMPORARY"))) continue;
-    if (words == 1) return IsWord(s, i, n, "TABLE");
+    if (words == 1) return IsWord(s, i, n, kind);
     words++;
   }
   return false;
 }
 
-std::string RewriteSql(const char *sql, SQLINTEGER length) {
-  std::string s = length == SQL_NTS ? std::string(sql) : std::string(sql, (size_t)length);
-  if (!IsCreateTable(s)) return s;
+std::string RewriteSql(const std::string &s, const TypeWord *words, size_t count) {
+  if (!IsCreate(s, 0, "TABLE")) return s;
   std::string out;
   int depth = 0;         /* 1 inside the column list */
   int wordInColumn = 0;  /* tokens of the current column definition so far */
@@ -95,7 +86,7 @@ std::string RewriteSql(const char *sql, SQLINTEGER length) {
       depth += c == '(' ? 1 : c == ')' ? -1 : 0;
       if (depth == 1 && c != ')') wordInColumn = 0;
     } else if (depth == 1 && !IsBlankOrComment(s, i)) {
-      const char *to = wordInColumn > 0 ? MappedWord(s, i, n) : nullptr;
+      const char *to = wordInColumn > 0 ? MappedWord(s, i, n, words, count) : nullptr;
       wordInColumn++;
       if (to) {
         out += to;
@@ -103,6 +94,33 @@ std::string RewriteSql(const char *sql, SQLINTEGER length) {
       }
     }
     out.append(s, i, n);
+  }
+  return out;
+}
+
+/* A trigger's body holds semicolons of its own between BEGIN and END, as
+ * CASE ... END may inside it. */
+std::vector<std::string> SplitStatements(const std::string &s) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  int depth = 0;
+  bool empty = true, trigger = false;
+  for (size_t i = 0, n; i <= s.size(); i += n) {
+    if (i == s.size() || (s[i] == ';' && depth == 0)) {
+      if (!empty) out.push_back(s.substr(start, i - start));
+      start = i + 1;
+      empty = true;
+      trigger = false;
+      n = 1;
+      continue;
+    }
+    n = TokenLength(s, i);
+    if (IsBlankOrComment(s, i)) continue;
+    if (empty) trigger = IsCreate(s, i, "TRIGGER");
+    empty = false;
+    if (!trigger) continue;
+    if (IsWord(s, i, n, "BEGIN") || IsWord(s, i, n, "CASE")) depth++;
+    if (IsWord(s, i, n, "END") && depth > 0) depth--;
   }
   return out;
 }

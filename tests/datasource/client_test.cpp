@@ -83,7 +83,7 @@ TEST(Clients, KilledWriterLosesNoAcknowledgedRow) {
 
 TEST(Clients, ConnectFailsClearlyForAnUnusableDatabase) {
   const struct { const char *journal; const char *lines; const char *reason; } cases[] = {
-    {"WAL", "Database = /nonexistent-lumetra/x.db\n", "folder does not exist: /nonexistent-lumetra"},
+    {"WAL", "Database = /nonexistent-lumetra/x.db\n", "folder does not exist: \"/nonexistent-lumetra\""},
     {"WAL", "Database = /proc/lumetra.db\n", "/proc"},
     {"SIDEWAYS", "", "Unknown JournalMode: SIDEWAYS"},
   };
@@ -138,7 +138,7 @@ std::string ConnectInChild(const std::string &journal, const std::string &sync, 
 
 TEST(Clients, UtilityConnectFailureReachesSqlError) {
   const struct { const char *line; const char *reason; } cases[] = {
-    {"Database = /nonexistent-lumetra/x.db\n", "[Lumetra] Database folder does not exist: /nonexistent-lumetra"},
+    {"Database = /nonexistent-lumetra/x.db\n", "[Lumetra] Database folder does not exist: \"/nonexistent-lumetra\""},
     {"Database = /proc/x.db\n", "/proc"}, /* the folder refuses files, even to root */
   };
   for (const auto &c : cases) {

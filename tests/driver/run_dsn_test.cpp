@@ -36,7 +36,7 @@ TEST(RunDsn, ImportsEveryTypeExactly) {
   EXPECT_EQ(g_dsn->Query("SELECT * FROM people"),
             "Baker, Ann|0123|1999-12-31 00:00:00|09:30|2|1|a;b|12|1234|two\r\nlines\n"
             "Bob \"B\"||NULL|930|4|0|x|-1|-500|\r\n\n"
-            "\xe9l\xe8ve|007|2000-02-29 00:00:00||1|1||1|0|\n");
+            "\xc3\xa9l\xc3\xa8ve|007|2000-02-29 00:00:00||1|1||1|0|\n");
   EXPECT_EQ(g_dsn->Query("SELECT typeof(Phone), typeof(Amt), typeof(Mr) FROM people LIMIT 1"), "text|integer|integer\n");
 }
 

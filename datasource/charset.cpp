@@ -1,0 +1,200 @@
+/* charset.cpp: UTF-8 checks, WINDOWS-1252 and UTF-16 conversions, and
+ * iconv for the encodings a data source names. */
+#include "charset.h"
+
+#include <errno.h>
+#include <stdint.h>
+#include <string.h>
+
+enum { CONVERT_CHUNK = 4096 };
+
+
+/* The length of the UTF-8 sequence at s (n bytes left), 0 if invalid:
+ * no overlong forms, no surrogates, nothing above U+10FFFF. */
+static size_t SequenceLength(const unsigned char *s, size_t n) {
+  unsigned char c = s[0];
+  if (c < 0x80) return 1;
+  size_t len;
+  unsigned char low = 0x80, high = 0xBF;
+  if (c >= 0xC2 && c <= 0xDF) len = 2;
+  else if (c == 0xE0) len = 3, low = 0xA0;
+  else if (c == 0xED) len = 3, high = 0x9F;
+  else if (c >= 0xE1 && c <= 0xEF) len = 3;
+  else if (c == 0xF0) len = 4, low = 0x90;
+  else if (c == 0xF4) len = 4, high = 0x8F;
+  else if (c >= 0xF1 && c <= 0xF3) len = 4;
+  else return 0;
+  if (n < len || s[1] < low || s[1] > high) return 0;
+  for (size_t i = 2; i < len; i++)
+    if ((s[i] & 0xC0) != 0x80) return 0;
+  return len;
+}
+
+bool IsValidUtf8(const char *text, size_t n) {
+  const unsigned char *s = (const unsigned char *)text;
+  size_t i = 0;
+  while (i < n) {
+    if (i + 8 <= n) {
+      uint64_t word;
+      memcpy(&word, s + i, sizeof word);
+      if ((word & 0x8080808080808080ull) == 0) {
+        i += 8;
+        continue;
+      }
+    }
+    size_t len = SequenceLength(s + i, n - i);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
+}
+
+static void AppendUtf8(uint32_t cp, std::string *out) {
+  if (cp < 0x80) {
+    *out += (char)cp;
+  } else if (cp < 0x800) {
+    *out += (char)(0xC0 | cp >> 6);
+    *out += (char)(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    *out += (char)(0xE0 | cp >> 12);
+    *out += (char)(0x80 | ((cp >> 6) & 0x3F));
+    *out += (char)(0x80 | (cp & 0x3F));
+  } else {
+    *out += (char)(0xF0 | cp >> 18);
+    *out += (char)(0x80 | ((cp >> 12) & 0x3F));
+    *out += (char)(0x80 | ((cp >> 6) & 0x3F));
+    *out += (char)(0x80 | (cp & 0x3F));
+  }
+}
+
+/* WINDOWS-1252's 0x80..0x9F; the five bytes it leaves undefined keep
+ * their Latin-1 code points, so that every byte has a character. */
+static const uint16_t kWindows1252High[32] = {
+  0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+  0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+  0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+void Windows1252ToUtf8(const char *s, size_t n, std::string *out) {
+  out->clear();
+  for (size_t i = 0; i < n; i++) {
+    unsigned char c = (unsigned char)s[i];
+    AppendUtf8(c >= 0x80 && c < 0xA0 ? kWindows1252High[c - 0x80] : c, out);
+  }
+}
+
+void Utf16ToUtf8(const unsigned short *s, size_t units, std::string *out) {
+  out->clear();
+  for (size_t i = 0; i < units; i++) {
+    uint32_t cp = s[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+      i++;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    AppendUtf8(cp, out);
+  }
+}
+
+void Utf8ToUtf16(const char *text, size_t n, std::u16string *out) {
+  const unsigned char *s = (const unsigned char *)text;
+  out->clear();
+  for (size_t i = 0; i < n;) {
+    size_t len = SequenceLength(s + i, n - i);
+    if (len == 0) {
+      out->push_back(0xFFFD);
+      i++;
+      continue;
+    }
+    uint32_t cp = len == 1 ? s[i] : s[i] & (0xFF >> (len + 1));
+    for (size_t k = 1; k < len; k++) cp = cp << 6 | (s[i + k] & 0x3F);
+    if (cp >= 0x10000) {
+      out->push_back((char16_t)(0xD800 + ((cp - 0x10000) >> 10)));
+      out->push_back((char16_t)(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    } else {
+      out->push_back((char16_t)cp);
+    }
+    i += len;
+  }
+}
+
+Charset::~Charset() { Close(); }
+
+void Charset::Close() {
+  if (in_ != (iconv_t)-1) iconv_close(in_);
+  if (out_ != (iconv_t)-1) iconv_close(out_);
+  in_ = out_ = (iconv_t)-1;
+  name_.clear();
+}
+
+bool Charset::Open(const std::string &name) {
+  Close();
+  if (name.empty()) return true;
+  in_ = iconv_open("UTF-8", name.c_str());
+  out_ = iconv_open((name + "//TRANSLIT").c_str(), "UTF-8");
+  if (in_ == (iconv_t)-1 || out_ == (iconv_t)-1) {
+    Close();
+    return false;
+  }
+  name_ = name;
+  return true;
+}
+
+TextResult Charset::ToUtf8(const char *s, size_t n, std::string *out, size_t *badOffset) const {
+  if (!Explicit()) {
+    if (IsValidUtf8(s, n)) return TEXT_KEPT;
+    Windows1252ToUtf8(s, n, out);
+    return TEXT_CONVERTED;
+  }
+  out->clear();
+  iconv(in_, nullptr, nullptr, nullptr, nullptr);
+  char *from = (char *)s;
+  size_t left = n;
+  char chunk[CONVERT_CHUNK];
+  while (left > 0) {
+    char *to = chunk;
+    size_t room = sizeof chunk;
+    size_t rc = iconv(in_, &from, &left, &to, &room);
+    out->append(chunk, (size_t)(to - chunk));
+    if (rc == (size_t)-1 && errno != E2BIG) {
+      *badOffset = (size_t)(from - s);
+      return TEXT_INVALID;
+    }
+  }
+  /* A stateful encoding may still owe its closing shift sequence. */
+  char *to = chunk;
+  size_t room = sizeof chunk;
+  iconv(in_, nullptr, nullptr, &to, &room);
+  out->append(chunk, (size_t)(to - chunk));
+  return TEXT_CONVERTED;
+}
+
+void Charset::FromUtf8(const char *s, size_t n, std::string *out) const {
+  out->clear();
+  if (!Explicit()) {
+    out->assign(s, n);
+    return;
+  }
+  iconv(out_, nullptr, nullptr, nullptr, nullptr);
+  char *from = (char *)s;
+  size_t left = n;
+  char chunk[CONVERT_CHUNK];
+  while (left > 0) {
+    char *to = chunk;
+    size_t room = sizeof chunk;
+    size_t rc = iconv(out_, &from, &left, &to, &room);
+    out->append(chunk, (size_t)(to - chunk));
+    if (rc != (size_t)-1 || errno == E2BIG) continue;
+    /* Not UTF-8, or no way to write it: one '?' for the character. */
+    *out += '?';
+    size_t skip = SequenceLength((const unsigned char *)from, left);
+    if (skip == 0) skip = 1;
+    from += skip;
+    left -= skip;
+  }
+  char *to = chunk;
+  size_t room = sizeof chunk;
+  iconv(out_, nullptr, nullptr, &to, &room);
+  out->append(chunk, (size_t)(to - chunk));
+}

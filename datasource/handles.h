@@ -1,0 +1,136 @@
+/* handles.h: the driver's handles (environment, connection, statement),
+ * their diagnostics, and what the core's files share. Every ODBC entry
+ * point checks its handle, clears the handle's diagnostics, calls the
+ * core and records the result it returns. */
+#ifndef LUMETRA_DS_HANDLES_H
+#define LUMETRA_DS_HANDLES_H
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "backend.h"
+#include "charset.h"
+#include "settings.h"
+
+#define DS_EXPORT extern "C" __attribute__((visibility("default")))
+
+struct DiagRecord {
+  std::string state; /* five characters */
+  SQLINTEGER native;
+  std::string message;
+};
+
+struct Diagnostics {
+  std::vector<DiagRecord> records;
+  SQLRETURN lastResult = SQL_SUCCESS;
+  void Clear() {
+    records.clear();
+    lastResult = SQL_SUCCESS;
+  }
+};
+
+enum HandleKind { KIND_ENV = 0x4c454e56, KIND_DBC = 0x4c444243, KIND_STMT = 0x4c53544d };
+
+struct Env {
+  int kind = KIND_ENV;
+  Diagnostics diag;
+  SQLINTEGER odbcVersion = SQL_OV_ODBC3;
+};
+
+struct Dbc {
+  int kind = KIND_DBC;
+  Diagnostics diag;
+  Env *env = nullptr;
+  std::unique_ptr<Backend> backend;
+  Settings settings;
+  Charset charset;
+  bool autocommit = true;
+  std::vector<struct Stmt *> statements; /* freed by SQLDisconnect if the application did not */
+};
+
+struct Param {
+  bool bound = false;
+  SQLSMALLINT cType = 0;
+  SQLSMALLINT sqlType = 0;
+  SQLULEN columnSize = 0;
+  SQLPOINTER value = nullptr;
+  SQLLEN bufferLength = 0;
+  SQLLEN *indicator = nullptr;
+  std::string text; /* the value as the backend is given it, kept until the next execution */
+};
+
+/* A result column bound with SQLBindCol. */
+struct ColumnBinding {
+  SQLSMALLINT cType = 0;
+  SQLPOINTER value = nullptr;
+  SQLLEN size = 0;
+  SQLLEN *indicator = nullptr;
+};
+
+enum CursorState { CURSOR_NONE, CURSOR_BEFORE, CURSOR_ON_ROW, CURSOR_AFTER };
+
+struct Stmt {
+  int kind = KIND_STMT;
+  Diagnostics diag;
+  Dbc *dbc = nullptr;
+  std::unique_ptr<Prepared> prepared;
+  std::unique_ptr<Cursor> catalog; /* a catalog function's result set */
+  Cursor *cursor = nullptr;        /* the open result set, or null */
+  CursorState state = CURSOR_NONE;
+  std::vector<Param> params;       /* index 0 is parameter 1 */
+  std::vector<Value> values;       /* the parameters of the execution under way */
+  std::vector<ColumnBinding> bindings;
+  std::vector<SQLLEN> getDataOffset; /* per column, for SQLGetData in parts */
+  SQLLEN rowCount = -1;
+  SQLULEN *rowsFetched = nullptr;
+  SQLUSMALLINT *rowStatus = nullptr;
+};
+
+/* The handle if it is one of the kind, its diagnostics cleared; else null. */
+Env *EnterEnv(SQLHANDLE h);
+Dbc *EnterDbc(SQLHANDLE h);
+Stmt *EnterStmt(SQLHANDLE h);
+
+/* Records rc as the handle's last result and returns it. */
+inline SQLRETURN Leave(Diagnostics &diag, SQLRETURN rc) {
+  diag.lastResult = rc;
+  return rc;
+}
+
+/* Diagnostics (diag.cpp). */
+SQLRETURN PostError(Diagnostics &diag, const char *state, SQLINTEGER native, const std::string &message);
+void PostInfo(Diagnostics &diag, const char *state, const std::string &message);
+/* Keeps a message's reason within the first 127 characters by shortening
+ * its quoted names and paths in the middle. */
+std::string FitMessage(std::string message);
+
+/* Copies a string into an ODBC output buffer; SQL_SUCCESS_WITH_INFO and
+ * 01004 when it had to be cut. */
+SQLRETURN CopyOut(Diagnostics *diag, const std::string &s, SQLCHAR *out, SQLLEN size, SQLLEN *length);
+SQLRETURN CopyOutShort(Diagnostics *diag, const std::string &s, SQLCHAR *out, SQLSMALLINT size,
+                       SQLSMALLINT *length);
+
+/* An ODBC input string of the application: NTS or counted. */
+std::string InputText(const SQLCHAR *s, SQLINTEGER length);
+
+/* Parameters (params.cpp): the application's bound values as Values. */
+SQLRETURN ConvertParameters(Stmt *stmt, int count);
+
+/* Statements (statement.cpp). */
+SQLRETURN ExecutePrepared(Stmt *stmt);
+void CloseCursor(Stmt *stmt);
+/* Opens a catalog result set on the statement. */
+void OpenCatalog(Stmt *stmt, std::unique_ptr<Cursor> rows);
+
+/* Transactions (transaction.cpp). */
+SQLRETURN BeforeStatement(Dbc *dbc, Diagnostics &diag);
+SQLRETURN EndTransaction(Dbc *dbc, SQLSMALLINT completion, Diagnostics &diag);
+
+/* Result values in the application's C types (getdata.cpp). */
+SQLRETURN GetValue(Stmt *stmt, int column, SQLSMALLINT cType, SQLPOINTER out, SQLLEN size, SQLLEN *indicator);
+
+#endif
