@@ -6,7 +6,9 @@
 
 #include "handles.h"
 
-enum { DISPLAY_SIZE_FLOAT = 24 };
+/* Text columns are as wide as the longest value an import writes; clients
+ * that size their display by the column are given at most this. */
+enum { DISPLAY_SIZE_FLOAT = 24, DISPLAY_SIZE_TEXT_MAX = 255 };
 
 static bool ValidColumn(Stmt *stmt, SQLUSMALLINT column) {
   return stmt->cursor && column >= 1 && column <= stmt->cursor->ColumnCount();
@@ -33,8 +35,8 @@ static SQLLEN DisplaySize(const ColumnInfo &c) {
     case SQL_TYPE_DATE: return 10;
     case SQL_TYPE_TIME: return 8;
     case SQL_TYPE_TIMESTAMP: return 19;
-    case SQL_LONGVARBINARY: return (SQLLEN)(c.size > 0x3fffffff ? 0x7fffffff : c.size * 2);
-    default: return (SQLLEN)c.size;
+    case SQL_LONGVARBINARY: return DISPLAY_SIZE_TEXT_MAX;
+    default: return (SQLLEN)(c.size > (SQLULEN)DISPLAY_SIZE_TEXT_MAX ? (SQLULEN)DISPLAY_SIZE_TEXT_MAX : c.size);
   }
 }
 

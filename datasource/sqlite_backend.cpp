@@ -118,8 +118,10 @@ class SqlitePrepared : public Prepared {
     sqlite3_destructor_type keep = HasResultSet() ? SQLITE_TRANSIENT : SQLITE_STATIC;
     for (int n = 1; n <= count; n++) Bind(n, params[n - 1], keep);
     int rc = sqlite3_step(stmt_);
+    columns_.clear();
     if (rc == SQLITE_ROW) {
       pending_ = true;
+      Describe();
       return SQL_SUCCESS;
     }
     if (rc != SQLITE_DONE) {
@@ -167,15 +169,8 @@ class SqlitePrepared : public Prepared {
   }
 
   ColumnInfo Column(int i) override {
-    ColumnInfo c;
-    const char *name = sqlite3_column_name(stmt_, i);
-    const char *decl = sqlite3_column_decltype(stmt_, i);
-    c.name = name ? name : "";
-    c.typeName = decl ? decl : "";
-    c.nullable = SQL_NULLABLE_UNKNOWN;
-    if (decl) MapDeclaredType(decl, &c);
-    else MapValueType(pending_ ? sqlite3_column_type(stmt_, i) : SQLITE_NULL, &c);
-    return c;
+    if (columns_.empty()) Describe();
+    return columns_[(size_t)i];
   }
 
   void Close() override {
@@ -196,8 +191,26 @@ class SqlitePrepared : public Prepared {
     }
   }
 
+  /* The columns as declared; an expression's by the value in its first
+   * row, kept for the whole result set so its description never changes. */
+  void Describe() {
+    columns_.clear();
+    for (int i = 0; i < sqlite3_column_count(stmt_); i++) {
+      ColumnInfo c;
+      const char *name = sqlite3_column_name(stmt_, i);
+      const char *decl = sqlite3_column_decltype(stmt_, i);
+      c.name = name ? name : "";
+      c.typeName = decl ? decl : "";
+      c.nullable = SQL_NULLABLE_UNKNOWN;
+      if (decl) MapDeclaredType(decl, &c);
+      else MapValueType(pending_ ? sqlite3_column_type(stmt_, i) : SQLITE_NULL, &c);
+      columns_.push_back(c);
+    }
+  }
+
   sqlite3 *db_;
   sqlite3_stmt *stmt_;
+  std::vector<ColumnInfo> columns_;
   bool pending_ = false;  /* the first row is stepped but not yet fetched */
   bool finished_ = false; /* stepped to the end: never step again, or it starts over */
   SQLLEN rowCount_ = -1;
