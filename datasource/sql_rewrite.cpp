@@ -73,11 +73,23 @@ static bool IsCreate(const std::string &s, size_t from, const char *kind) {
   return false;
 }
 
+/* The words that start a table constraint rather than a column. */
+static const char *const kConstraintWords[] = {"CONSTRAINT", "PRIMARY", "UNIQUE", "CHECK", "FOREIGN"};
+
+static bool IsConstraintWord(const std::string &s, size_t i, size_t n) {
+  for (const char *w : kConstraintWords)
+    if (IsWord(s, i, n, w)) return true;
+  return false;
+}
+
+/* The type of a column is the token right after its name; a constraint
+ * named I2 or a default of I4 keeps its word. */
 std::string RewriteSql(const std::string &s, const TypeWord *words, size_t count) {
   if (!IsCreate(s, 0, "TABLE")) return s;
   std::string out;
-  int depth = 0;         /* 1 inside the column list */
-  int wordInColumn = 0;  /* tokens of the current column definition so far */
+  int depth = 0;          /* 1 inside the column list */
+  int wordInColumn = 0;   /* tokens of the current column definition so far */
+  bool constraint = false; /* the definition is a table constraint */
   for (size_t i = 0, n; i < s.size(); i += n) {
     n = TokenLength(s, i);
     char c = s[i];
@@ -86,7 +98,8 @@ std::string RewriteSql(const std::string &s, const TypeWord *words, size_t count
       depth += c == '(' ? 1 : c == ')' ? -1 : 0;
       if (depth == 1 && c != ')') wordInColumn = 0;
     } else if (depth == 1 && !IsBlankOrComment(s, i)) {
-      const char *to = wordInColumn > 0 ? MappedWord(s, i, n, words, count) : nullptr;
+      if (wordInColumn == 0) constraint = IsConstraintWord(s, i, n);
+      const char *to = wordInColumn == 1 && !constraint ? MappedWord(s, i, n, words, count) : nullptr;
       wordInColumn++;
       if (to) {
         out += to;

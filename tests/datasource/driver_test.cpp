@@ -245,6 +245,8 @@ TEST(Driver, OnlyTypePositionsAreMapped) {
     {"create table i4(\"a\" i4 /* I2 */ CHECK (length('I4') > 0), b FILETIME -- LPWSTR\n)", "i4",
      "a|INTEGER\nb|TIMESTAMP\n"},
     {"CREATE TABLE lpwstr AS SELECT 1 AS I4", "lpwstr", "I4|\n"},
+    {"CREATE TABLE named(a I4 CONSTRAINT I2 CHECK (a > 0), b I2 DEFAULT 0)", "named", "a|INTEGER\nb|SMALLINT\n"},
+    {"CREATE TABLE keyed(a I4, CONSTRAINT I2 PRIMARY KEY (a))", "keyed", "a|INTEGER\n"},
   };
   OdbcSession s;
   for (const auto &c : cases) {
