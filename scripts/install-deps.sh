@@ -16,7 +16,7 @@ base=(
   libgtest-dev googletest
   sqlite3 libsqliteodbc python3
   xvfb xdotool x11-apps imagemagick
-  dpkg-dev fakeroot lintian
+  dpkg-dev fakeroot lintian man-db shared-mime-info libglib2.0-bin
 )
 windows=(
   mingw-w64 wine wine64 wine32:i386
