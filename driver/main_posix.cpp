@@ -1,23 +1,63 @@
-/* main_posix.cpp: the Linux entry. The Qt window is used when a display
- * can be reached, the terminal otherwise. Arguments are not read by the
- * run; one import runs and the exit code is always 0. */
+/* main_posix.cpp: the Linux entry, lumetra-import [FILE]. A FILE or a
+ * scripted standard input makes a terminal run without a prompt; the Qt
+ * window is used only when neither holds and a display is usable. One
+ * import runs; its outcome becomes the exit status. */
+#include <stdio.h>
+#include <unistd.h>
+
+#include "command_line.h"
+#include "import_path.h"
 #include "run.h"
 #include "terminal_ui.h"
 #ifdef LUMETRA_HAVE_QT
 #include "qt_ui.h"
 #endif
 
-int main(int argc, char **argv) {
+enum { EXIT_IMPORTED = 0, EXIT_FAILED = 1, EXIT_BAD_COMMAND_LINE = 2, EXIT_CANCELLED = 130 };
+enum { REASON_SIZE = 512 };
+
+static const char kProgram[] = "lumetra-import";
+
+/* The exit status of each RunOutcome, in its order. */
+static const int kExitOf[] = {EXIT_IMPORTED, EXIT_FAILED, EXIT_CANCELLED};
+
+/* Picks the front end; Qt starts only when its window is used. */
+static void ChooseFrontEnd(int32_t hasFile, int *argc, char **argv) {
   g_frontEnd = &g_terminalFrontEnd;
 #ifdef LUMETRA_HAVE_QT
-  if (CanShowQtWindow()) {
-    StartQt(&argc, argv);
+  if (UseQtWindow(hasFile, IsScriptedInput(0), CanShowQtWindow())) {
+    StartQt(argc, argv);
     g_frontEnd = &g_qtFrontEnd;
   }
 #else
+  (void)hasFile;
   (void)argc;
   (void)argv;
 #endif
-  RunImport(0);
-  return 0;
+}
+
+int main(int argc, char **argv) {
+  const char *file = 0;
+  static char fileName[FILE_NAME_SIZE];
+  switch (ParseCommandLine(argc, argv, &file)) {
+  case COMMAND_HELP:
+    fputs(g_usageText, stdout);
+    return EXIT_IMPORTED;
+  case COMMAND_VERSION:
+    printf("%s %s\n", kProgram, LUMETRA_VERSION);
+    return EXIT_IMPORTED;
+  case COMMAND_BAD:
+    fprintf(stderr, "%s: unexpected argument '%s'\n%s", kProgram, file, g_usageText);
+    return EXIT_BAD_COMMAND_LINE;
+  }
+  if (file) {
+    char reason[REASON_SIZE];
+    if (ResolveImportPath(file, fileName, reason, sizeof reason) != PATH_OK) {
+      fprintf(stderr, "%s: %s\n", kProgram, reason);
+      return EXIT_FAILED;
+    }
+    UseTerminalFile(fileName);
+  }
+  ChooseFrontEnd(file != 0, &argc, argv);
+  return kExitOf[RunImport(0)];
 }

@@ -1,8 +1,11 @@
 /* run.cpp: RunImport, one straight sequence with message pumps at fixed
  * points. Every failure is shown where it is found; Cancel is seen only
- * after the pumps. All ends go through one teardown that releases what
- * was obtained, in the reverse order. The table and the rows inserted
- * stay in the data source whatever the end. */
+ * after the pumps. When the record loop ends at the end of the file or at
+ * Cancel, the connection is committed and the result checked, so that a
+ * driver that defers its commits cannot lose the last rows unseen. All
+ * ends go through one teardown that releases what was obtained, in the
+ * reverse order. The table and the rows inserted stay in the data source
+ * whatever the end. */
 #include <inttypes.h>
 #include <stdio.h>
 
@@ -63,39 +66,47 @@ static int32_t PumpAndCancelled(void) {
 }
 
 /* Inserts every line that the record reader reports as a record, up to
- * the end of the file, the first failure, or Cancel. */
-static void ImportRecords(RunState *s) {
+ * the end of the file, the first failure, or Cancel; 0 at a failure. */
+static int32_t ImportRecords(RunState *s) {
   int32_t endOfFile = 0, endOfLine = 0;
   int32_t count = 0;
   char countText[COUNT_TEXT_SIZE];
   for (;;) {
     if (!ReadCdfRecord(&endOfFile, &endOfLine)) {
       ShowMessage(s->window, "Error reading file");
-      return;
+      return 0;
     }
     if (!endOfLine) {
       RETCODE rc = SQLExecute(s->hstmt);
-      if (!CheckOdbc(s->window, rc, s->henv, s->hdbc, s->hstmt)) return;
+      if (!CheckOdbc(s->window, rc, s->henv, s->hdbc, s->hstmt)) return 0;
       count++;
       snprintf(countText, sizeof countText, "%" PRId32, count);
       if (s->window) SetProgressText(s->window, countText);
       PumpMessages();
     }
-    if (endOfFile || g_cancelled) return;
+    if (endOfFile || g_cancelled) return 1;
   }
 }
 
-void RunImport(UiInstance instance) {
+/* Commits what the driver may still hold back; in plain autocommit this
+ * is a successful no-op. */
+static int32_t CommitImport(RunState *s) {
+  RETCODE rc = SQLEndTran(SQL_HANDLE_DBC, s->hdbc, SQL_COMMIT);
+  return CheckOdbc(s->window, rc, s->henv, s->hdbc, SQL_NULL_HSTMT);
+}
+
+int32_t RunImport(UiInstance instance) {
   RunState s = {0, SQL_NULL_HENV, SQL_NULL_HDBC, SQL_NULL_HSTMT};
   char fileName[FILE_NAME_SIZE];
   char tableName[TABLE_NAME_SIZE];
   int32_t endOfFile = 0;
+  int32_t outcome = RUN_FAILED; /* what a plain goto teardown means */
 
   g_hCdfFile = CDF_NO_FILE;
   g_cancelled = 0;
   s.window = CreateProgressWindow(instance);
   fileName[0] = 0;
-  if (!ChooseImportFile(instance, s.window, fileName)) goto teardown;
+  if (!ChooseImportFile(instance, s.window, fileName)) goto cancelled;
   if (!OpenCdfFile(fileName)) {
     ShowMessage(s.window, "Could not open file");
     goto teardown;
@@ -106,12 +117,20 @@ void RunImport(UiInstance instance) {
   }
   if (!Connect(&s)) goto teardown;
   TableNameFromPath(fileName, tableName);
-  if (PumpAndCancelled()) goto teardown;
+  if (PumpAndCancelled()) goto cancelled;
   if (!CreateImportTable(s.window, tableName, s.henv, s.hdbc, s.hstmt)) goto teardown;
-  if (PumpAndCancelled()) goto teardown;
+  if (PumpAndCancelled()) goto cancelled;
   if (!PrepareImportInsert(s.window, tableName, s.henv, s.hdbc, s.hstmt)) goto teardown;
-  if (PumpAndCancelled()) goto teardown;
-  if (!endOfFile) ImportRecords(&s);
+  if (PumpAndCancelled()) goto cancelled;
+  if (!endOfFile) {
+    if (!ImportRecords(&s) || !CommitImport(&s)) goto teardown;
+    if (g_cancelled) goto cancelled;
+  }
+  outcome = RUN_IMPORTED;
+  goto teardown;
+cancelled:
+  outcome = RUN_CANCELLED;
 teardown:
   Teardown(&s);
+  return outcome;
 }

@@ -7,9 +7,17 @@
 
 enum { FILE_NAME_SIZE = 256, TABLE_NAME_SIZE = 256 };
 
+/* How a run ended. */
+enum RunOutcome {
+  RUN_IMPORTED,  /* every record of the file was inserted and committed */
+  RUN_FAILED,    /* a failure was shown */
+  RUN_CANCELLED, /* the chooser or the progress window was cancelled */
+};
+
 /* One import: choose a file, read its header, connect, create the table,
- * prepare the insert, insert every record, then release everything. */
-void RunImport(UiInstance instance);
+ * prepare the insert, insert every record, commit, then release
+ * everything. Returns a RunOutcome. */
+int32_t RunImport(UiInstance instance);
 
 /* The table name of a path: the file's own name up to its first '.' that
  * is not its first character. tableName holds TABLE_NAME_SIZE bytes. */

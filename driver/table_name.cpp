@@ -1,5 +1,7 @@
 /* table_name.cpp: TableNameFromPath. The separator is searched first, so
- * a '.' in a folder name does not count; a leading '.' is kept. */
+ * a '.' in a folder name does not count; a leading '.' is kept. Every
+ * character is examined, the first too: a file in the root folder
+ * (/people.cdf) is named after its file name, not after its path. */
 #include <string.h>
 
 #include "run.h"
@@ -7,7 +9,7 @@
 void TableNameFromPath(const char *path, char *tableName) {
   int32_t length = (int32_t)strlen(path);
   const char *name = path;
-  for (int32_t i = length - 1; i >= 1; i--) {
+  for (int32_t i = length - 1; i >= 0; i--) {
     if (IsNameSeparator(path[i])) {
       name = path + i + 1;
       break;

@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need.
-#   install-deps.sh            Linux build, tests, benchmarks, fuzzing
+#   install-deps.sh --run      only what building and running the program needs
+#   install-deps.sh            Linux build, tests, benchmarks, fuzzing, packaging
 #   install-deps.sh --windows  also the mingw-w64 cross build and Wine
 set -euo pipefail
 
-base=(
-  build-essential cmake ninja-build g++ clang libclang-rt-14-dev
-  libgtest-dev googletest
+run=(
+  build-essential cmake ninja-build g++
   unixodbc unixodbc-dev odbcinst
-  libsqlite3-dev sqlite3 libsqliteodbc
-  libedit-dev python3
+  libsqlite3-dev libedit-dev
   qt6-base-dev libxcb1-dev
+)
+base=(
+  "${run[@]}" clang libclang-rt-14-dev
+  libgtest-dev googletest
+  sqlite3 libsqliteodbc python3
   xvfb xdotool x11-apps imagemagick
+  dpkg-dev fakeroot lintian man-db shared-mime-info libglib2.0-bin
 )
 windows=(
   mingw-w64 wine wine64 wine32:i386
@@ -29,6 +34,7 @@ missing() {
 }
 
 want=("${base[@]}")
+[ "${1:-}" = "--run" ] && want=("${run[@]}")
 if [ "${1:-}" = "--windows" ]; then
   dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
   want+=("${windows[@]}")

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# Builds the utility, registers the data source "Lumetra Data Source" for
-# this user and runs the import program once.
+# Builds the program and the ODBC driver (no tests, benchmarks or
+# fuzzers), writes this user's DSN "Lumetra Data Source" and runs the
+# import program once; arguments are passed on (run.sh [FILE]).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
-cmake -S . -B build -G Ninja >/dev/null
-cmake --build build
-if [ ! -x build/driver/lumetra-import ]; then
-  echo "The import program is not built yet: it arrives with the import run." >&2
-  exit 1
-fi
-bash datasource/setup-dsn.sh build/datasource/liblumetraodbc.so
-exec build/driver/lumetra-import
+bash scripts/install-deps.sh --run
+cmake -S . -B build-run -G Ninja -DLUMETRA_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-run
+# The user DSN file: this HOME's, which unixODBC then reads through ODBCINI
+# even where the password database names another home.
+export ODBCINI=${ODBCINI:-$HOME/.odbc.ini}
+bash datasource/setup-dsn.sh build-run/datasource/liblumetraodbc.so
+exec build-run/driver/lumetra-import "$@"

@@ -1,5 +1,7 @@
-/* import_path.cpp: checks of the terminal chooser. The path given to the
- * run is absolute and names a regular file that exists. */
+/* import_path.cpp: checks of the terminal chooser and of the command
+ * line's FILE. The path given to the run is absolute, at most 255 bytes,
+ * and names a regular file that exists. A name typed without extension
+ * is taken as typed when it is a regular file, else with ".cdf". */
 #include "import_path.h"
 
 #include <errno.h>
@@ -25,6 +27,11 @@ static int32_t Exists(const char *path) {
   return stat(path, &st) == 0;
 }
 
+static int32_t IsRegularFile(const char *path) {
+  struct stat st;
+  return stat(path, &st) == 0 && S_ISREG(st.st_mode);
+}
+
 int32_t ResolveImportPath(const char *typed, char *fileName, char *reason, int32_t size) {
   char candidate[PATH_MAX + 8];
   const char *home = getenv("HOME");
@@ -32,7 +39,7 @@ int32_t ResolveImportPath(const char *typed, char *fileName, char *reason, int32
     snprintf(candidate, sizeof candidate, "%s%s", home, typed + 1);
   else
     snprintf(candidate, sizeof candidate, "%s", typed);
-  if (LacksExtension(candidate) && strlen(candidate) + sizeof kDefaultExtension <= sizeof candidate) {
+  if (!IsRegularFile(candidate) && LacksExtension(candidate) && strlen(candidate) + sizeof kDefaultExtension <= sizeof candidate) {
     char withExtension[sizeof candidate + sizeof kDefaultExtension];
     snprintf(withExtension, sizeof withExtension, "%s%s", candidate, kDefaultExtension);
     if (Exists(withExtension)) memcpy(candidate, withExtension, sizeof candidate);
@@ -51,7 +58,10 @@ int32_t ResolveImportPath(const char *typed, char *fileName, char *reason, int32
     snprintf(reason, (size_t)size, "%s: %s", typed, strerror(errno));
     return PATH_REFUSED;
   }
-  if (strlen(full) > FILE_NAME_LIMIT) return PATH_TOO_LONG;
+  if (strlen(full) > FILE_NAME_LIMIT) {
+    snprintf(reason, (size_t)size, "%s: the full path is longer than %d bytes", typed, FILE_NAME_LIMIT);
+    return PATH_TOO_LONG;
+  }
   strcpy(fileName, full);
   return PATH_OK;
 }

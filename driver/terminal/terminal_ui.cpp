@@ -1,8 +1,11 @@
-/* terminal_ui.cpp: the terminal front end. The chooser prompts for the
- * file (libedit line editing and Tab completion on a terminal, plain
- * lines otherwise); progress is one line on standard error, rewritten at
- * most ten times a second; Ctrl-C is Cancel; a message box is the caption
- * and text on standard error, waiting for Enter only on a terminal. */
+/* terminal_ui.cpp: the terminal front end. The chooser takes the file
+ * given on the command line, or prompts for it (libedit line editing and
+ * Tab completion on a terminal, plain lines otherwise); progress is one
+ * line on standard error, rewritten at most ten times a second on a
+ * terminal; once a file was chosen, the line with the last count stays
+ * at the end, followed by "Cancelled" after Cancel. Ctrl-C is Cancel; a
+ * message box is the caption and text on standard error below the count,
+ * waiting for Enter only on a terminal. */
 #include <editline/readline.h>
 #include <errno.h>
 #include <poll.h>
@@ -17,7 +20,7 @@
 #include "import_path.h"
 #include "terminal_ui.h"
 
-enum { LINE_SIZE = 4096, REASON_SIZE = 512, COUNT_TEXT_SIZE = 32, KEY_WAIT_MS = 100 };
+enum { LINE_SIZE = 4096, REASON_SIZE = 512, COUNT_TEXT_SIZE = 32, KEY_WAIT_MS = 100, FILE_NAME_SIZE = 256 };
 
 static const long kRepaintNanoseconds = 100 * 1000 * 1000;
 static const char kPrompt[] = "CDF file to import: ";
@@ -26,8 +29,11 @@ static volatile sig_atomic_t s_interrupted;
 static int s_progressShown;   /* a progress window exists */
 static int s_drawProgress;    /* standard error is a terminal */
 static int s_lineOnScreen;    /* the progress line is drawn */
+static int s_fileChosen;      /* the chooser gave a file: the run is on */
+static int s_lineKept;        /* the final count line has been written */
 static long long s_lastPaint; /* when it was drawn, in nanoseconds */
 static char s_count[COUNT_TEXT_SIZE];
+static const char *s_givenFile; /* the command line's file, resolved */
 
 static void OnInterrupt(int) {
   s_interrupted = 1;
@@ -60,24 +66,45 @@ static void PaintLine(void) {
   s_lastPaint = Now();
 }
 
+/* Leaves the count line on screen with the last count, once: on a
+ * terminal by finishing the drawn line, elsewhere as one plain line. */
+static void KeepCountLine(void) {
+  if (s_lineKept || !s_fileChosen) return;
+  if (s_drawProgress) {
+    PaintLine();
+    fputc('\n', stderr);
+    s_lineOnScreen = 0;
+  } else {
+    fprintf(stderr, "%s  Importing %s\n", IMPORT_CAPTION, s_count);
+  }
+  s_lineKept = 1;
+}
+
 static UiWindow CreateTerminalProgress(UiInstance) {
   CatchInterrupt();
   s_progressShown = 1;
   s_drawProgress = isatty(2);
+  s_fileChosen = 0;
+  s_lineKept = 0;
   s_count[0] = 0;
-  if (s_drawProgress) PaintLine();
+  if (s_drawProgress && !s_givenFile) PaintLine();
   return &s_progressShown;
 }
 
 static void SetTerminalProgress(UiWindow, const char *text) {
-  if (!s_drawProgress) return;
   snprintf(s_count, sizeof s_count, "%s", text);
-  if (Now() - s_lastPaint >= kRepaintNanoseconds) PaintLine();
+  if (s_drawProgress && Now() - s_lastPaint >= kRepaintNanoseconds) PaintLine();
 }
 
 static void DestroyTerminalProgress(UiWindow) {
+  KeepCountLine();
+  if (s_fileChosen && g_cancelled) fputs("Cancelled\n", stderr);
   ClearLine();
   s_progressShown = 0;
+}
+
+void UseTerminalFile(const char *fileName) {
+  s_givenFile = fileName;
 }
 
 /* One key for libedit. Ctrl-C ends the prompt like the end of input.
@@ -139,17 +166,27 @@ static int32_t ReadLine(char *line, int32_t size) {
   return 1;
 }
 
-static int32_t ChooseTerminalFile(UiInstance, UiWindow, char *fileName) {
+/* Asks until a line names a file that the run can take; every refusal
+ * says why. */
+static int32_t AskForFile(char *fileName) {
   char line[LINE_SIZE];
   char reason[REASON_SIZE];
-  s_interrupted = 0;
   for (;;) {
     if (!ReadLine(line, sizeof line) || line[0] == 0) return 0;
-    int32_t verdict = ResolveImportPath(line, fileName, reason, sizeof reason);
-    if (verdict == PATH_OK) return 1;
-    if (verdict == PATH_TOO_LONG) return 0;
+    if (ResolveImportPath(line, fileName, reason, sizeof reason) == PATH_OK) return 1;
     fprintf(stderr, "%s\n", reason);
   }
+}
+
+static int32_t ChooseTerminalFile(UiInstance, UiWindow, char *fileName) {
+  s_interrupted = 0;
+  if (s_givenFile)
+    snprintf(fileName, FILE_NAME_SIZE, "%s", s_givenFile);
+  else if (!AskForFile(fileName))
+    return 0;
+  s_fileChosen = 1;
+  if (s_drawProgress) PaintLine();
+  return 1;
 }
 
 static void PumpTerminal(void) {
@@ -157,7 +194,7 @@ static void PumpTerminal(void) {
 }
 
 static void ShowTerminalMessage(UiWindow, const char *text) {
-  if (s_drawProgress && s_progressShown) PaintLine();
+  if (s_progressShown) KeepCountLine();
   ClearLine();
   fprintf(stderr, "%s: %s\n", IMPORT_CAPTION, text);
   if (!isatty(0)) return;

@@ -6,4 +6,8 @@
 
 extern const UiFrontEnd g_terminalFrontEnd;
 
+/* Makes the chooser take fileName (a resolved path of at most 255 bytes,
+ * kept by the caller) instead of asking; call before the run. */
+void UseTerminalFile(const char *fileName);
+
 #endif

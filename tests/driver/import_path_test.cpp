@@ -14,7 +14,10 @@ namespace {
 TEST(ImportPath, TypedNames) {
   TempFolder dir;
   dir.Write("people.cdf", "a\n");
-  dir.Write("people", "a\n"); /* an existing name without extension still gets .cdf first */
+  dir.Write("data", "a\n"); /* a regular file named as typed wins over data.cdf */
+  dir.Write("data.cdf", "a\n");
+  mkdir((dir.path + "/report").c_str(), 0700); /* a folder does not: report.cdf is taken */
+  dir.Write("report.cdf", "a\n");
   dir.Write("notes.txt", "a\n");
   dir.Write(".hidden", "a\n");
   mkdir((dir.path + "/sub.cdf").c_str(), 0700);
@@ -23,6 +26,9 @@ TEST(ImportPath, TypedNames) {
   const struct { std::string typed; int verdict; std::string path; const char *reason; } cases[] = {
     {"people.cdf", PATH_OK, dir.path + "/people.cdf", nullptr},
     {"people", PATH_OK, dir.path + "/people.cdf", nullptr},
+    {"data", PATH_OK, dir.path + "/data", nullptr},
+    {"data.cdf", PATH_OK, dir.path + "/data.cdf", nullptr},
+    {"report", PATH_OK, dir.path + "/report.cdf", nullptr},
     {"./sub.cdf/../notes.txt", PATH_OK, dir.path + "/notes.txt", nullptr},
     {"notes.txt/x", PATH_REFUSED, "", "notes.txt/x: Not a directory"},
     {"notes.txt", PATH_OK, dir.path + "/notes.txt", nullptr},
@@ -58,6 +64,7 @@ TEST(ImportPath, FullPathOver255BytesFails) {
   fclose(f);
   char fileName[256], reason[512];
   EXPECT_EQ(ResolveImportPath(name.c_str(), fileName, reason, sizeof reason), PATH_TOO_LONG);
+  EXPECT_NE(std::string(reason).find("f.cdf: the full path is longer than 255 bytes"), std::string::npos) << reason;
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 /* run_test.cpp: the import run against the recording ODBC stand-in and a
  * scripted front end: the order of the whole run, every ODBC call failing
- * in turn, Cancel at every point, and the teardown releasing exactly what
- * was obtained, in the reverse order. */
+ * in turn, Cancel at every point, the commit at the end, how each run
+ * ended, and the teardown releasing exactly what was obtained, in the
+ * reverse order. */
 #include <gtest/gtest.h>
 
 #include <string>
@@ -16,16 +17,19 @@ namespace {
 
 const char kPeople[] = "Name,Age@N\r\nann,41\r\nbob,7\r\n";
 
+int32_t g_outcome; /* what the last RunScripted returned */
+
 std::vector<std::string> RunScripted(const UiScript &script, const OdbcFault &fault = OdbcFault()) {
   ResetFakeOdbc(fault);
   UseScriptedUi(script);
-  RunImport(nullptr);
+  g_outcome = RunImport(nullptr);
   return g_callLog;
 }
 
 const std::vector<std::string> kConnect = {
   "SQLAllocEnv()", "SQLAllocConnect(env)", "SQLConnect(dbc,Lumetra Data Source,NTS,null,0,null,0)",
   "SQLAllocStmt(dbc)"};
+const char kCommit[] = "SQLEndTran(2,dbc,0)"; /* SQL_HANDLE_DBC, SQL_COMMIT */
 const std::vector<std::string> kTeardown = {"SQLFreeStmt(stmt,1)", "SQLDisconnect(dbc)", "SQLFreeConnect(dbc)",
                                             "SQLFreeEnv(env)", "DestroyProgressWindow"};
 
@@ -46,13 +50,14 @@ TEST(Run, WholeImportInOrder) {
     {"SQLExecDirect(stmt,CREATE TABLE \"people\"(\"Name\"LPWSTR,\"Age\"I4),NTS)",
      "SQLBindParameter(stmt,1,1,1,12,32767,0,col0.text,32767,col0.length)",
      "SQLBindParameter(stmt,2,1,8,4,10,0,col1.number,10,col1.length)",
-     "SQLPrepare(stmt,INSERT INTO \"people\" VALUES (?,?),NTS)", "SQLExecute(stmt)", "SQLExecute(stmt)"},
+     "SQLPrepare(stmt,INSERT INTO \"people\" VALUES (?,?),NTS)", "SQLExecute(stmt)", "SQLExecute(stmt)", kCommit},
     kTeardown,
   });
   EXPECT_EQ(log, want);
   EXPECT_EQ(g_countShown, "2");
   EXPECT_EQ(g_pumps, 5); /* before the table, after it, after the prepare, after each insert */
   EXPECT_TRUE(g_messages.empty());
+  EXPECT_EQ(g_outcome, RUN_IMPORTED);
 }
 
 TEST(Run, EndsBeforeOdbc) {
@@ -71,6 +76,7 @@ TEST(Run, EndsBeforeOdbc) {
     if (c.message) want.push_back(std::string("ShowMessage(window,") + c.message + ")");
     want.push_back("DestroyProgressWindow");
     EXPECT_EQ(log, want) << c.name;
+    EXPECT_EQ(g_outcome, c.message ? RUN_FAILED : RUN_CANCELLED) << c.name;
   }
 }
 
@@ -81,16 +87,18 @@ TEST(Run, EveryOdbcCallFailingInTurn) {
   std::string file = dir.Write("people.cdf", kPeople);
   const std::vector<std::string> noStmt = {"SQLDisconnect(dbc)", "SQLFreeConnect(dbc)", "SQLFreeEnv(env)",
                                            "DestroyProgressWindow"};
-  const struct { const char *call; int occurrence; const char *shown; const char *errorHandles; std::vector<std::string> tail; } cases[] = {
-    {"SQLAllocEnv", 1, "ODBC call failed", nullptr, {"DestroyProgressWindow"}},
-    {"SQLAllocConnect", 1, "driver says no", "SQLError(env,null,null", {"SQLFreeEnv(env)", "DestroyProgressWindow"}},
-    {"SQLConnect", 1, "driver says no", "SQLError(env,dbc,null", noStmt},
-    {"SQLAllocStmt", 1, "driver says no", "SQLError(env,dbc,null", noStmt},
-    {"SQLExecDirect", 1, "driver says no", "SQLError(env,dbc,stmt", kTeardown},
-    {"SQLBindParameter", 2, "driver says no", "SQLError(env,dbc,stmt", kTeardown},
-    {"SQLPrepare", 1, "driver says no", "SQLError(env,dbc,stmt", kTeardown},
-    {"SQLExecute", 1, "driver says no", "SQLError(env,dbc,stmt", kTeardown},
-    {"SQLExecute", 2, "driver says no", "SQLError(env,dbc,stmt", kTeardown},
+  const struct { const char *call; int occurrence; const char *shown; const char *errorHandles; std::vector<std::string> tail; const char *count; } cases[] = {
+    {"SQLAllocEnv", 1, "ODBC call failed", nullptr, {"DestroyProgressWindow"}, ""},
+    {"SQLAllocConnect", 1, "driver says no", "SQLError(env,null,null", {"SQLFreeEnv(env)", "DestroyProgressWindow"}, ""},
+    {"SQLConnect", 1, "driver says no", "SQLError(env,dbc,null", noStmt, ""},
+    {"SQLAllocStmt", 1, "driver says no", "SQLError(env,dbc,null", noStmt, ""},
+    {"SQLExecDirect", 1, "driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
+    {"SQLBindParameter", 2, "driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
+    {"SQLPrepare", 1, "driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
+    {"SQLExecute", 1, "driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
+    {"SQLExecute", 2, "driver says no", "SQLError(env,dbc,stmt", kTeardown, "1"},
+    /* the commit at the end: its error comes from the connection */
+    {"SQLEndTran", 1, "driver says no", "SQLError(env,dbc,null", kTeardown, "2"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(std::string(c.call) + " #" + std::to_string(c.occurrence));
@@ -112,13 +120,15 @@ TEST(Run, EveryOdbcCallFailingInTurn) {
     ASSERT_GE(log.size(), c.tail.size() + 1);
     EXPECT_EQ(std::vector<std::string>(log.end() - (long)c.tail.size(), log.end()), c.tail);
     EXPECT_EQ(log[log.size() - c.tail.size() - 1], std::string("ShowMessage(window,") + c.shown + ")");
-    EXPECT_EQ(g_countShown, std::string(c.occurrence == 2 && std::string(c.call) == "SQLExecute" ? "1" : ""));
+    EXPECT_EQ(g_countShown, c.count);
+    EXPECT_EQ(g_outcome, RUN_FAILED);
+    EXPECT_EQ(LoggedCalls("SQLEndTran").size(), std::string(c.call) == "SQLEndTran" ? 1u : 0u);
   }
 }
 
 TEST(Run, SuccessWithInfoPassesSilently) {
   TempFolder dir;
-  for (const char *call : {"SQLConnect", "SQLExecDirect", "SQLBindParameter", "SQLPrepare", "SQLExecute"}) {
+  for (const char *call : {"SQLConnect", "SQLExecDirect", "SQLBindParameter", "SQLPrepare", "SQLExecute", "SQLEndTran"}) {
     OdbcFault fault;
     fault.call = call;
     fault.rc = SQL_SUCCESS_WITH_INFO;
@@ -128,14 +138,18 @@ TEST(Run, SuccessWithInfoPassesSilently) {
     EXPECT_TRUE(g_messages.empty()) << call;
     EXPECT_TRUE(LoggedCalls("SQLError").empty()) << call;
     EXPECT_EQ(g_countShown, "2") << call;
+    EXPECT_EQ(g_outcome, RUN_IMPORTED) << call;
   }
 }
 
 TEST(Run, CancelAtEveryPump) {
   TempFolder dir;
   std::string file = dir.Write("people.cdf", std::string(kPeople) + "cid,3\r\n");
-  const struct { int pump; size_t creates, prepares, executes; const char *count; } cases[] = {
-    {1, 0, 0, 0, ""}, {2, 1, 0, 0, ""}, {3, 1, 1, 0, ""}, {4, 1, 1, 1, "1"}, {5, 1, 1, 2, "2"}, {0, 1, 1, 3, "3"},
+  /* Cancel in the record loop still commits the rows so far. */
+  const struct { int pump; size_t creates, prepares, executes, commits; const char *count; int32_t outcome; } cases[] = {
+    {1, 0, 0, 0, 0, "", RUN_CANCELLED},  {2, 1, 0, 0, 0, "", RUN_CANCELLED},
+    {3, 1, 1, 0, 0, "", RUN_CANCELLED},  {4, 1, 1, 1, 1, "1", RUN_CANCELLED},
+    {5, 1, 1, 2, 1, "2", RUN_CANCELLED}, {0, 1, 1, 3, 1, "3", RUN_IMPORTED},
   };
   for (const auto &c : cases) {
     UiScript script;
@@ -145,10 +159,27 @@ TEST(Run, CancelAtEveryPump) {
     EXPECT_EQ(LoggedCalls("SQLExecDirect").size(), c.creates) << c.pump;
     EXPECT_EQ(LoggedCalls("SQLPrepare").size(), c.prepares) << c.pump;
     EXPECT_EQ(LoggedCalls("SQLExecute").size(), c.executes) << c.pump;
+    EXPECT_EQ(LoggedCalls("SQLEndTran").size(), c.commits) << c.pump;
     EXPECT_EQ(g_countShown, c.count) << c.pump;
     EXPECT_TRUE(g_messages.empty());
+    EXPECT_EQ(g_outcome, c.outcome) << c.pump;
     EXPECT_EQ(std::vector<std::string>(log.end() - 5, log.end()), kTeardown) << c.pump;
   }
+}
+
+/* A commit refused after Cancel is a failure, shown like any other. */
+TEST(Run, CommitFailingAfterCancel) {
+  TempFolder dir;
+  UiScript script;
+  script.chosenFile = dir.Write("people.cdf", kPeople);
+  script.cancelAtPump = 4;
+  OdbcFault fault;
+  fault.call = "SQLEndTran";
+  fault.message = "disk I/O error";
+  std::vector<std::string> log = RunScripted(script, fault);
+  EXPECT_EQ(g_messages, std::vector<std::string>{"disk I/O error"});
+  EXPECT_EQ(g_outcome, RUN_FAILED);
+  EXPECT_EQ(std::vector<std::string>(log.end() - 5, log.end()), kTeardown);
 }
 
 TEST(Run, LinesWithoutRecordsAndTheEndOfTheFile) {
@@ -180,6 +211,8 @@ TEST(Run, RecordErrorAfterInserts) {
   std::vector<std::string> log = RunScripted(script);
   EXPECT_EQ(LoggedCalls("SQLExecute").size(), 1u);
   EXPECT_EQ(g_messages, std::vector<std::string>{"Error reading file"});
+  EXPECT_EQ(g_outcome, RUN_FAILED);
+  EXPECT_TRUE(LoggedCalls("SQLEndTran").empty());
   EXPECT_EQ(std::vector<std::string>(log.end() - 5, log.end()), kTeardown);
 }
 
@@ -199,7 +232,8 @@ TEST(TableName, FromPaths) {
   const struct { const char *path, *table; } cases[] = {
     {"/home/ann/Old.Files/list.v2.cdf", "list"}, {"/data/.hidden", ".hidden"}, {"/data/Phone.1999.cdf", "Phone"},
     {"people.cdf", "people"}, {"/a/back\\slash:colon.cdf", "back\\slash:colon"}, {"/x/a b.CDF", "a b"},
-    {"/x/noext", "noext"}, {".cdf", ".cdf"}, {"/x/..cdf", "."}, {"/", "/"},
+    {"/x/noext", "noext"}, {".cdf", ".cdf"}, {"/x/..cdf", "."}, {"/", ""},
+    {"/people.cdf", "people"}, {"/.hidden", ".hidden"}, {"//x.cdf", "x"},
   };
   for (const auto &c : cases) {
     char table[TABLE_NAME_SIZE];

@@ -103,6 +103,11 @@ SQLRETURN SQL_API SQLExecute(SQLHSTMT stmt) {
   return Result("SQLExecute");
 }
 
+SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT completion) {
+  LogCall("SQLEndTran(" + std::to_string(type) + "," + Handle(handle) + "," + std::to_string(completion) + ")");
+  return Result("SQLEndTran");
+}
+
 SQLRETURN SQL_API SQLError(SQLHENV env, SQLHDBC dbc, SQLHSTMT stmt, SQLCHAR *state, SQLINTEGER *native,
                            SQLCHAR *message, SQLSMALLINT size, SQLSMALLINT *length) {
   char line[160];

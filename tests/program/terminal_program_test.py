@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """The built program on a real (pseudo) terminal: Ctrl-C at the prompt
-cancels the chooser, Tab completes folder and file names, a message box
-waits for Enter, Ctrl-C during the import stops it with the rows so far.
+cancels the chooser, Tab completes folder and file names, a path too long
+is refused with its reason and asked again, a message box waits for Enter
+below the count, Ctrl-C during the import stops it with the rows so far,
+the final count stays on screen and "Cancelled" follows. Exit status: 0
+imported, 1 failed, 130 cancelled.
    terminal_program_test.py <lumetra-import> <liblumetraodbc.so>"""
 import os, pty, select, signal, sqlite3, subprocess, sys, tempfile, time
 
@@ -26,12 +29,12 @@ failures = []
 class Session:
     """The program on a pseudo terminal, started in the work folder."""
 
-    def __init__(self):
+    def __init__(self, *args):
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
             try:
                 os.chdir(work)
-                os.execv(program, [program])
+                os.execv(program, [program] + list(args))
             finally:
                 os._exit(127)
         self.out = b''
@@ -95,7 +98,9 @@ for keys in (b'\x03', b'sub/qu\x03'):
     s = Session()
     s.type(keys, PROMPT)
     code = s.exit_code()
-    check('Ctrl-C at the prompt %r ends the program with 0' % keys, code == 0, s)
+    check('Ctrl-C at the prompt %r ends the program with 130' % keys, code == 130, s)
+    check('no count or "Cancelled" after a cancelled chooser', b'Importing' not in s.out.split(PROMPT)[-1]
+          and b'Cancelled' not in s.out, s)
     if code is None:
         s.kill()
 check('no table after a cancelled chooser', tables() == [], s)
@@ -107,15 +112,41 @@ s.type(b'qu\t', b'sub/')
 s.type(b'\r', b'query.cdf')
 code = s.exit_code()
 check('completed path imported, exit 0', code == 0 and rows('SELECT * FROM query') == [(1, 'x'), (2, 'y')], s)
+check('final count stays on screen', s.out.endswith(b'Importing 2\x1b[K\r\n'), s)
 
-# The same file again: the refusal waits for Enter on a terminal.
+# The same file again: the refusal waits for Enter on a terminal, on the
+# line below the count.
 s = Session()
 s.type(b'sub/query.cdf\r', PROMPT)
 s.read(3, b'Press Enter')
-check('message with caption shown', b'Lumetra - HP Database Import Utility: ' in s.out and b'already exists' in s.out, s)
+check('message with caption shown below the count',
+      b'Importing \x1b[K\r\nLumetra - HP Database Import Utility: ' in s.out and b'already exists' in s.out, s)
 check('message waits for Enter', s.exit_code(1) is None, s)
 os.write(s.fd, b'\r')
-check('Enter dismisses the message, exit 0', s.exit_code() == 0, s)
+check('Enter dismisses the message, exit 1', s.exit_code() == 1, s)
+
+# A path over 255 bytes once resolved: the reason is given and the
+# prompt comes again.
+deep = os.path.join(work, 'deep')
+while len(deep) < 260:
+    deep = os.path.join(deep, 'folder')
+os.makedirs(deep)
+with open(os.path.join(deep, 'long.cdf'), 'w') as f:
+    f.write('a\n')
+s = Session()
+s.type(os.path.relpath(os.path.join(deep, 'long.cdf'), work).encode() + b'\r', PROMPT)
+s.read(6, b'bytes\r\n' + PROMPT)
+check('too long a path says why and asks again',
+      b'long.cdf: the full path is longer than 255 bytes\r\n' + PROMPT in s.out, s)
+os.write(s.fd, b'\r')
+check('then an empty line cancels, exit 130', s.exit_code() == 130, s)
+
+# A FILE argument on a terminal: no prompt, the count stays.
+s = Session('sub/query.cdf')
+s.type(b'\r', b'Press Enter')
+code = s.exit_code()
+check('FILE argument: no prompt', PROMPT not in s.out, s)
+check('FILE argument: refusal shown, exit 1', code == 1 and b'already exists' in s.out, s)
 
 # Ctrl-C during a long import: the rows so far stay, no message, exit 0.
 s = Session()
@@ -125,9 +156,10 @@ os.write(s.fd, b'\x03')
 code = s.exit_code(20)
 count = rows('SELECT count(*), max(n) FROM big')[0]
 check('progress line shows the count', b'Importing 1' in s.out, s)
-check('cancelled import ends with 0 and no message', code == 0 and b'Press Enter' not in s.out, s)
+check('cancelled import ends with 130 and no message', code == 130 and b'Press Enter' not in s.out, s)
 check('rows so far stay: %r' % (count,), isinstance(count, tuple) and 0 < count[0] < 300000 and count[0] == count[1], s)
-check('progress line cleared at the end', s.out.endswith(b'\r\x1b[K'), s)
+check('final count of the rows stored stays, then "Cancelled"',
+      isinstance(count, tuple) and s.out.endswith(b'Importing %d\x1b[K\r\nCancelled\r\n' % count[0]), s)
 
 subprocess.run(['rm', '-rf', work])
 if failures:
