@@ -237,15 +237,11 @@ static SQLRETURN TypeInfo(Stmt *stmt, SQLSMALLINT wanted) {
 
 /* The ODBC entry points. */
 
-#define ENTER_STMT(h)                     \
-  Stmt *stmt = EnterStmt(h);              \
-  if (!stmt) return SQL_INVALID_HANDLE;   \
-  CloseCursor(stmt)
-
 DS_EXPORT SQLRETURN SQL_API SQLTables(SQLHSTMT h, SQLCHAR *catalog, SQLSMALLINT catalogLength, SQLCHAR *schema,
                                       SQLSMALLINT schemaLength, SQLCHAR *table, SQLSMALLINT tableLength,
                                       SQLCHAR *types, SQLSMALLINT typesLength) {
   ENTER_STMT(h);
+  CloseCursor(stmt);
   return Leave(stmt->diag, Tables(stmt, Argument(stmt, catalog, catalogLength), Argument(stmt, schema, schemaLength),
                                   Argument(stmt, table, tableLength), Argument(stmt, types, typesLength)));
 }
@@ -253,6 +249,7 @@ DS_EXPORT SQLRETURN SQL_API SQLTables(SQLHSTMT h, SQLCHAR *catalog, SQLSMALLINT 
 DS_EXPORT SQLRETURN SQL_API SQLColumns(SQLHSTMT h, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT, SQLCHAR *table,
                                        SQLSMALLINT tableLength, SQLCHAR *column, SQLSMALLINT columnLength) {
   ENTER_STMT(h);
+  CloseCursor(stmt);
   return Leave(stmt->diag,
                Columns(stmt, Argument(stmt, table, tableLength), Argument(stmt, column, columnLength)));
 }
@@ -260,6 +257,7 @@ DS_EXPORT SQLRETURN SQL_API SQLColumns(SQLHSTMT h, SQLCHAR *, SQLSMALLINT, SQLCH
 DS_EXPORT SQLRETURN SQL_API SQLPrimaryKeys(SQLHSTMT h, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT,
                                            SQLCHAR *table, SQLSMALLINT tableLength) {
   ENTER_STMT(h);
+  CloseCursor(stmt);
   return Leave(stmt->diag, PrimaryKeys(stmt, Argument(stmt, table, tableLength)));
 }
 
@@ -267,6 +265,7 @@ DS_EXPORT SQLRETURN SQL_API SQLStatistics(SQLHSTMT h, SQLCHAR *, SQLSMALLINT, SQ
                                           SQLCHAR *table, SQLSMALLINT tableLength, SQLUSMALLINT unique,
                                           SQLUSMALLINT) {
   ENTER_STMT(h);
+  CloseCursor(stmt);
   return Leave(stmt->diag, Statistics(stmt, Argument(stmt, table, tableLength), unique));
 }
 
@@ -274,6 +273,7 @@ DS_EXPORT SQLRETURN SQL_API SQLSpecialColumns(SQLHSTMT h, SQLUSMALLINT identifie
                                               SQLCHAR *, SQLSMALLINT, SQLCHAR *table, SQLSMALLINT tableLength,
                                               SQLUSMALLINT, SQLUSMALLINT) {
   ENTER_STMT(h);
+  CloseCursor(stmt);
   return Leave(stmt->diag, SpecialColumns(stmt, identifier, Argument(stmt, table, tableLength)));
 }
 
@@ -281,11 +281,13 @@ DS_EXPORT SQLRETURN SQL_API SQLForeignKeys(SQLHSTMT h, SQLCHAR *, SQLSMALLINT, S
                                            SQLSMALLINT, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT, SQLCHAR *,
                                            SQLSMALLINT) {
   ENTER_STMT(h);
+  CloseCursor(stmt);
   OpenCatalog(stmt, std::make_unique<RowSet>(kForeignKeysColumns, COUNT(kForeignKeysColumns)));
   return Leave(stmt->diag, SQL_SUCCESS);
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLGetTypeInfo(SQLHSTMT h, SQLSMALLINT type) {
   ENTER_STMT(h);
+  CloseCursor(stmt);
   return Leave(stmt->diag, TypeInfo(stmt, type));
 }

@@ -7,6 +7,9 @@
 
 #include "handles.h"
 
+/* An hour: longer batches would hold the database from other writers. */
+static const long kMaxCommitInterval = 3600000;
+
 static SQLRETURN AllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE *output) {
   switch (type) {
     case SQL_HANDLE_ENV: *output = new Env; return SQL_SUCCESS;
@@ -19,8 +22,7 @@ static SQLRETURN AllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE *outpu
       return SQL_SUCCESS;
     }
     case SQL_HANDLE_STMT: {
-      Dbc *dbc = EnterDbc(input);
-      if (!dbc) return SQL_INVALID_HANDLE;
+      ENTER_DBC(input);
       if (!dbc->backend) return Leave(dbc->diag, PostError(dbc->diag, "08003", 0, "Connection not open"));
       Stmt *stmt = new Stmt;
       stmt->dbc = dbc;
@@ -49,11 +51,13 @@ static void FreeStatement(Stmt *stmt) {
  * application left are freed. */
 static SQLRETURN Disconnect(Dbc *dbc) {
   if (!dbc->backend) return SQL_SUCCESS;
+  StopGroupCommit(dbc);
+  SQLRETURN rc = CommitBatch(dbc, dbc->diag);
   EndTransaction(dbc, SQL_ROLLBACK, dbc->diag);
   while (!dbc->statements.empty()) FreeStatement(dbc->statements.back());
   dbc->backend.reset();
   dbc->charset.Open("");
-  return SQL_SUCCESS;
+  return rc;
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle) {
@@ -68,14 +72,14 @@ DS_EXPORT SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle) {
     case SQL_HANDLE_DBC: {
       Dbc *dbc = EnterDbc(handle);
       if (!dbc) return SQL_INVALID_HANDLE;
-      Disconnect(dbc);
+      Disconnect(dbc); /* the application must not use a connection it frees: no lock */
       dbc->kind = 0;
       delete dbc;
       return SQL_SUCCESS;
     }
     case SQL_HANDLE_STMT: {
-      Stmt *stmt = EnterStmt(handle);
-      if (!stmt) return SQL_INVALID_HANDLE;
+      ENTER_STMT(handle);
+      if (stmt->prepared && stmt->dbc->group.owner == stmt->prepared.get()) CommitBatch(stmt->dbc, stmt->diag);
       FreeStatement(stmt);
       return SQL_SUCCESS;
     }
@@ -101,21 +105,20 @@ DS_EXPORT SQLRETURN SQL_API SQLGetEnvAttr(SQLHENV henv, SQLINTEGER attribute, SQ
 static SQLRETURN SetConnectAttr(Dbc *dbc, SQLINTEGER attribute, SQLPOINTER value) {
   if (attribute != SQL_ATTR_AUTOCOMMIT) return SQL_SUCCESS; /* timeouts, tracing: taken, not applied */
   bool on = (SQLULEN)value == SQL_AUTOCOMMIT_ON;
+  if (CommitBatch(dbc, dbc->diag) == SQL_ERROR) return SQL_ERROR;
   if (on && !dbc->autocommit && EndTransaction(dbc, SQL_COMMIT, dbc->diag) == SQL_ERROR) return SQL_ERROR;
   dbc->autocommit = on;
   return SQL_SUCCESS;
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLSetConnectAttr(SQLHDBC hdbc, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER) {
-  Dbc *dbc = EnterDbc(hdbc);
-  if (!dbc) return SQL_INVALID_HANDLE;
+  ENTER_DBC(hdbc);
   return Leave(dbc->diag, SetConnectAttr(dbc, attribute, value));
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLGetConnectAttr(SQLHDBC hdbc, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER,
                                               SQLINTEGER *) {
-  Dbc *dbc = EnterDbc(hdbc);
-  if (!dbc) return SQL_INVALID_HANDLE;
+  ENTER_DBC(hdbc);
   if (!value) return Leave(dbc->diag, SQL_SUCCESS);
   switch (attribute) {
     case SQL_ATTR_AUTOCOMMIT: *(SQLUINTEGER *)value = dbc->autocommit ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF; break;
@@ -128,8 +131,7 @@ DS_EXPORT SQLRETURN SQL_API SQLGetConnectAttr(SQLHDBC hdbc, SQLINTEGER attribute
 
 DS_EXPORT SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT completion) {
   if (type != SQL_HANDLE_DBC) return SQL_SUCCESS; /* the manager walks an environment's connections itself */
-  Dbc *dbc = EnterDbc(handle);
-  if (!dbc) return SQL_INVALID_HANDLE;
+  ENTER_DBC(handle);
   return Leave(dbc->diag, EndTransaction(dbc, completion, dbc->diag));
 }
 
@@ -138,16 +140,21 @@ static SQLRETURN Connect(Dbc *dbc) {
   if (dbc->backend) return PostError(dbc->diag, "08002", 0, "Connection already open");
   std::string charset = dbc->settings.Get("Charset");
   if (!dbc->charset.Open(charset)) return PostError(dbc->diag, "HY024", 0, "Unknown Charset: " + charset);
+  long interval = dbc->settings.GetNumber("CommitInterval", 0, kMaxCommitInterval);
+  if (interval < 0)
+    return PostError(dbc->diag, "HY024", 0, "CommitInterval must be a number of milliseconds: " +
+                                                dbc->settings.Get("CommitInterval"));
   std::string backend = dbc->settings.Get("Backend", "SQLite");
   if (SameKey(backend, "SQLite")) dbc->backend = OpenSqliteBackend(dbc->settings, dbc->diag);
   else return PostError(dbc->diag, "HY024", 0, "Unknown Backend: " + backend);
-  return dbc->backend ? SQL_SUCCESS : SQL_ERROR;
+  if (!dbc->backend) return SQL_ERROR;
+  StartGroupCommit(dbc, interval);
+  return SQL_SUCCESS;
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLConnect(SQLHDBC hdbc, SQLCHAR *dsn, SQLSMALLINT dsnLength, SQLCHAR *user,
                                        SQLSMALLINT userLength, SQLCHAR *password, SQLSMALLINT passwordLength) {
-  Dbc *dbc = EnterDbc(hdbc);
-  if (!dbc) return SQL_INVALID_HANDLE;
+  ENTER_DBC(hdbc);
   dbc->settings = Settings();
   dbc->settings.dsn = InputText(dsn, dsnLength);
   if (user && *user) dbc->settings.given.push_back({"UID", InputText(user, userLength)});
@@ -181,13 +188,11 @@ static SQLRETURN DriverConnect(Dbc *dbc, const std::string &in, SQLCHAR *out, SQ
 DS_EXPORT SQLRETURN SQL_API SQLDriverConnect(SQLHDBC hdbc, SQLHWND, SQLCHAR *in, SQLSMALLINT inLength,
                                              SQLCHAR *out, SQLSMALLINT outSize, SQLSMALLINT *outLength,
                                              SQLUSMALLINT) {
-  Dbc *dbc = EnterDbc(hdbc);
-  if (!dbc) return SQL_INVALID_HANDLE;
+  ENTER_DBC(hdbc);
   return Leave(dbc->diag, DriverConnect(dbc, InputText(in, inLength), out, outSize, outLength));
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLDisconnect(SQLHDBC hdbc) {
-  Dbc *dbc = EnterDbc(hdbc);
-  if (!dbc) return SQL_INVALID_HANDLE;
+  ENTER_DBC(hdbc);
   return Leave(dbc->diag, Disconnect(dbc));
 }

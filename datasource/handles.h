@@ -8,8 +8,12 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "backend.h"
@@ -41,6 +45,23 @@ struct Env {
   SQLINTEGER odbcVersion = SQL_OV_ODBC3;
 };
 
+/* Group commit: with a CommitInterval, the executions of one prepared
+ * statement in autocommit mode share a transaction that is committed
+ * once the interval has passed, before anything else runs, and by a
+ * timer once the connection has been idle for the interval. */
+struct GroupCommit {
+  long intervalMs = 0; /* 0: a commit per statement */
+  bool open = false;
+  const void *owner = nullptr; /* the Prepared whose executions the batch holds */
+  std::chrono::steady_clock::time_point started, lastUse;
+  DiagRecord failed;  /* a timer's commit that failed, for the next call to report */
+  bool hasFailed = false;
+  std::thread timer;
+  std::mutex timerLock;
+  std::condition_variable wake;
+  bool stop = false;
+};
+
 struct Dbc {
   int kind = KIND_DBC;
   Diagnostics diag;
@@ -50,6 +71,8 @@ struct Dbc {
   Charset charset;
   bool autocommit = true;
   std::vector<struct Stmt *> statements; /* freed by SQLDisconnect if the application did not */
+  std::recursive_mutex lock; /* held by every call on the connection and its statements, and by the timer */
+  GroupCommit group;
 };
 
 struct Param {
@@ -95,6 +118,17 @@ Env *EnterEnv(SQLHANDLE h);
 Dbc *EnterDbc(SQLHANDLE h);
 Stmt *EnterStmt(SQLHANDLE h);
 
+/* The start of an entry point on a connection or statement handle: the
+ * handle checked, its diagnostics cleared, the connection held. */
+#define ENTER_DBC(h)                    \
+  Dbc *dbc = EnterDbc(h);               \
+  if (!dbc) return SQL_INVALID_HANDLE;  \
+  std::lock_guard<std::recursive_mutex> connectionHeld(dbc->lock)
+#define ENTER_STMT(h)                   \
+  Stmt *stmt = EnterStmt(h);            \
+  if (!stmt) return SQL_INVALID_HANDLE; \
+  std::lock_guard<std::recursive_mutex> connectionHeld(stmt->dbc->lock)
+
 /* Records rc as the handle's last result and returns it. */
 inline SQLRETURN Leave(Diagnostics &diag, SQLRETURN rc) {
   diag.lastResult = rc;
@@ -120,14 +154,24 @@ std::string InputText(const SQLCHAR *s, SQLINTEGER length);
 /* Parameters (params.cpp): the application's bound values as Values. */
 SQLRETURN ConvertParameters(Stmt *stmt, int count);
 
-/* Statements (statement.cpp). */
-SQLRETURN ExecutePrepared(Stmt *stmt);
+/* Statements (statement.cpp). grouped: an SQLExecute, which may join a
+ * group commit. */
+SQLRETURN ExecutePrepared(Stmt *stmt, bool grouped);
 void CloseCursor(Stmt *stmt);
 /* Opens a catalog result set on the statement. */
 void OpenCatalog(Stmt *stmt, std::unique_ptr<Cursor> rows);
 
 /* Transactions (transaction.cpp). */
-SQLRETURN BeforeStatement(Dbc *dbc, Diagnostics &diag);
+void StartGroupCommit(Dbc *dbc, long intervalMs);
+void StopGroupCommit(Dbc *dbc);
+/* Before a statement runs: ends a batch it does not belong to, opens one
+ * it starts, or opens the transaction of manual commit mode. */
+SQLRETURN BeforeStatement(Dbc *dbc, const void *prepared, bool grouped, Diagnostics &diag);
+/* After it ran: commits a batch whose interval has passed; after a
+ * failure, commits the rows before it. */
+SQLRETURN AfterStatement(Dbc *dbc, SQLRETURN rc, Diagnostics &diag);
+/* Commits an open batch (SQLFreeStmt, a change of autocommit). */
+SQLRETURN CommitBatch(Dbc *dbc, Diagnostics &diag);
 SQLRETURN EndTransaction(Dbc *dbc, SQLSMALLINT completion, Diagnostics &diag);
 
 /* Result values in the application's C types (getdata.cpp). */

@@ -108,7 +108,6 @@ static SQLRETURN GetInfo(Dbc *dbc, SQLUSMALLINT type, SQLPOINTER value, SQLSMALL
 
 DS_EXPORT SQLRETURN SQL_API SQLGetInfo(SQLHDBC hdbc, SQLUSMALLINT type, SQLPOINTER value, SQLSMALLINT size,
                                        SQLSMALLINT *length) {
-  Dbc *dbc = EnterDbc(hdbc);
-  if (!dbc) return SQL_INVALID_HANDLE;
+  ENTER_DBC(hdbc);
   return Leave(dbc->diag, GetInfo(dbc, type, value, size, length));
 }

@@ -271,15 +271,13 @@ DS_EXPORT SQLRETURN SQL_API SQLBindParameter(SQLHSTMT hstmt, SQLUSMALLINT number
                                              SQLSMALLINT cType, SQLSMALLINT sqlType, SQLULEN columnSize,
                                              SQLSMALLINT, SQLPOINTER value, SQLLEN bufferLength,
                                              SQLLEN *indicator) {
-  Stmt *stmt = EnterStmt(hstmt);
-  if (!stmt) return SQL_INVALID_HANDLE;
+  ENTER_STMT(hstmt);
   return Leave(stmt->diag,
                BindParameter(stmt, number, ioType, cType, sqlType, columnSize, value, bufferLength, indicator));
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLNumParams(SQLHSTMT hstmt, SQLSMALLINT *count) {
-  Stmt *stmt = EnterStmt(hstmt);
-  if (!stmt) return SQL_INVALID_HANDLE;
+  ENTER_STMT(hstmt);
   if (count) *count = stmt->prepared ? (SQLSMALLINT)stmt->prepared->ParamCount() : 0;
   return Leave(stmt->diag, SQL_SUCCESS);
 }

@@ -174,10 +174,6 @@ static SQLRETURN BindCol(Stmt *stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQL
   return SQL_SUCCESS;
 }
 
-#define ENTER_STMT(h)   \
-  Stmt *stmt = EnterStmt(h); \
-  if (!stmt) return SQL_INVALID_HANDLE
-
 DS_EXPORT SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT h, SQLSMALLINT *count) {
   ENTER_STMT(h);
   Cursor *c = Described(stmt);

@@ -218,7 +218,11 @@ class SqlitePrepared : public Prepared {
 
 class SqliteBackend : public Backend {
  public:
-  SqliteBackend(sqlite3 *db, std::string path) : db_(db), path_(std::move(path)) {}
+  SqliteBackend(sqlite3 *db, std::string path) : db_(db), path_(std::move(path)) {
+    /* A test hook: every COMMIT fails as a full disk would make it. */
+    const char *fail = getenv("LUMETRA_FAIL_COMMIT");
+    failCommit_ = fail && *fail == '1';
+  }
   ~SqliteBackend() override { sqlite3_close_v2(db_); }
 
   const char *DbmsName() override { return "SQLite"; }
@@ -243,7 +247,10 @@ class SqliteBackend : public Backend {
   }
 
   SQLRETURN Begin(Diagnostics &diag) override { return Exec("BEGIN", diag); }
-  SQLRETURN Commit(Diagnostics &diag) override { return Exec("COMMIT", diag); }
+  SQLRETURN Commit(Diagnostics &diag) override {
+    if (failCommit_) return PostError(diag, "HY000", SQLITE_FULL, "SQLite: database or disk is full (LUMETRA_FAIL_COMMIT)");
+    return Exec("COMMIT", diag);
+  }
   SQLRETURN Rollback(Diagnostics &diag) override { return Exec("ROLLBACK", diag); }
   bool InTransaction() override { return !sqlite3_get_autocommit(db_); }
 
@@ -311,6 +318,7 @@ class SqliteBackend : public Backend {
 
   sqlite3 *db_;
   std::string path_;
+  bool failCommit_ = false;
 };
 
 static bool OneOf(const std::string &value, const char *const *list, size_t n) {

@@ -44,20 +44,25 @@ static SQLRETURN StatementsOf(Stmt *stmt, SQLCHAR *sql, SQLINTEGER length, std::
 
 static SQLRETURN Prepare(Stmt *stmt, const std::string &sql) {
   CloseCursor(stmt);
+  if (stmt->prepared && stmt->dbc->group.owner == stmt->prepared.get() &&
+      CommitBatch(stmt->dbc, stmt->diag) == SQL_ERROR)
+    return SQL_ERROR;
   stmt->prepared.reset();
   stmt->rowCount = -1;
   return stmt->dbc->backend->Prepare(sql, &stmt->prepared, stmt->diag);
 }
 
-SQLRETURN ExecutePrepared(Stmt *stmt) {
+SQLRETURN ExecutePrepared(Stmt *stmt, bool grouped) {
   if (!stmt->prepared) return PostError(stmt->diag, "HY010", 0, "Function sequence error: nothing prepared");
   CloseCursor(stmt);
   Prepared *p = stmt->prepared.get();
   int count = p->ParamCount();
+  grouped = grouped && !p->HasResultSet();
   SQLRETURN converted = ConvertParameters(stmt, count);
-  if (converted == SQL_ERROR) return converted;
-  if (BeforeStatement(stmt->dbc, stmt->diag) == SQL_ERROR) return SQL_ERROR;
-  if (p->Execute(stmt->values.data(), count, stmt->diag) == SQL_ERROR) return SQL_ERROR;
+  if (converted == SQL_ERROR) return AfterStatement(stmt->dbc, SQL_ERROR, stmt->diag);
+  if (BeforeStatement(stmt->dbc, p, grouped, stmt->diag) == SQL_ERROR) return SQL_ERROR;
+  SQLRETURN ran = p->Execute(stmt->values.data(), count, stmt->diag);
+  if (AfterStatement(stmt->dbc, ran, stmt->diag) == SQL_ERROR) return SQL_ERROR;
   stmt->rowCount = p->RowCount();
   if (p->HasResultSet()) {
     stmt->cursor = p;
@@ -84,7 +89,7 @@ static SQLRETURN ExecDirect(Stmt *stmt, SQLCHAR *sql, SQLINTEGER length) {
     if (Prepare(stmt, statements[i]) == SQL_ERROR) return SQL_ERROR;
     if (statements.size() > 1 && stmt->prepared->ParamCount() > 0)
       return PostError(stmt->diag, "07002", 0, "Parameters are taken only by a text of one statement");
-    SQLRETURN rc = ExecutePrepared(stmt);
+    SQLRETURN rc = ExecutePrepared(stmt, false);
     if (rc == SQL_ERROR) return rc;
     if (rc == SQL_SUCCESS_WITH_INFO) result = rc;
   }
@@ -92,6 +97,9 @@ static SQLRETURN ExecDirect(Stmt *stmt, SQLCHAR *sql, SQLINTEGER length) {
 }
 
 static SQLRETURN FreeStmt(Stmt *stmt, SQLUSMALLINT option) {
+  if (stmt->prepared && stmt->dbc->group.owner == stmt->prepared.get() &&
+      CommitBatch(stmt->dbc, stmt->diag) == SQL_ERROR)
+    return SQL_ERROR;
   switch (option) {
     case SQL_CLOSE: CloseCursor(stmt); return SQL_SUCCESS;
     case SQL_UNBIND: stmt->bindings.clear(); return SQL_SUCCESS;
@@ -133,10 +141,6 @@ static SQLRETURN GetStmtAttr(Stmt *stmt, SQLINTEGER attribute, SQLPOINTER value)
   return SQL_SUCCESS;
 }
 
-#define ENTER_STMT(h)   \
-  Stmt *stmt = EnterStmt(h); \
-  if (!stmt) return SQL_INVALID_HANDLE
-
 DS_EXPORT SQLRETURN SQL_API SQLPrepare(SQLHSTMT h, SQLCHAR *sql, SQLINTEGER length) {
   ENTER_STMT(h);
   return Leave(stmt->diag, PrepareText(stmt, sql, length));
@@ -144,7 +148,7 @@ DS_EXPORT SQLRETURN SQL_API SQLPrepare(SQLHSTMT h, SQLCHAR *sql, SQLINTEGER leng
 
 DS_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT h) {
   ENTER_STMT(h);
-  return Leave(stmt->diag, ExecutePrepared(stmt));
+  return Leave(stmt->diag, ExecutePrepared(stmt, true));
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLExecDirect(SQLHSTMT h, SQLCHAR *sql, SQLINTEGER length) {

@@ -61,3 +61,18 @@ std::string TempDsn::Query(const std::string &sql) const {
   sqlite3_close(db);
   return out;
 }
+
+std::string TempDsn::Exec(const std::string &sql, int busyTimeoutMs) const {
+  sqlite3 *db = nullptr;
+  std::string out;
+  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    sqlite3_busy_timeout(db, busyTimeoutMs);
+    char *error = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) out = error ? error : "error";
+    sqlite3_free(error);
+  } else {
+    out = "cannot open " + database;
+  }
+  sqlite3_close(db);
+  return out;
+}

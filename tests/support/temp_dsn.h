@@ -31,6 +31,10 @@ struct TempDsn {
   /* Rows of a query on the database, each a '|'-joined line. */
   std::string Query(const std::string &sql) const;
 
+  /* Runs statements on the database as another writer would, waiting for
+   * SQLite's lock up to the timeout; "" or SQLite's error. */
+  std::string Exec(const std::string &sql, int busyTimeoutMs = 5000) const;
+
   std::string journalMode, synchronous;
 };
 
