@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The built program with CommitInterval = 100: a refused record K leaves
+# K-1 rows, Cancel after N counted records leaves exactly N, and a commit
+# that fails at the end of the run is shown and ends it as a failure.
+#   group_commit_program_test.sh <lumetra-import> <liblumetraodbc.so>
+set -euo pipefail
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+program=$1
+driver=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+eval "$(bash "$(dirname "$0")/../support/temp-dsn.sh" "$driver" "$work/dsn")"
+echo "CommitInterval = 100" >> "$work/dsn/odbc.ini"
+db="$work/dsn/lumetra.db"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+rows() { sqlite3 "$db" "SELECT count(*) FROM $1"; }
+
+# Record 5 holds a number no I4 takes.
+printf 'Name,N@N\r\na,1\r\nb,2\r\nc,3\r\nd,4\r\ne,30000000000\r\nf,6\r\n' > "$work/refused.cdf"
+set +e; out=$("$program" "$work/refused.cdf" 2>&1); rc=$?; set -e
+[ "$rc" -eq 1 ] || fail "refused record: exit $rc: $out"
+grep -q 'out of range' <<<"$out" || fail "refused record: no reason shown: $out"
+[ "$(rows refused)" = 4 ] || fail "refused record: $(rows refused) rows, not 4"
+
+# Cancel (SIGINT, as Ctrl-C) in the middle of a long import.
+awk 'BEGIN { print "Name,N@N"; for (i = 1; i <= 3000000; i++) printf "row %d,%d\r\n", i, i }' > "$work/long.cdf"
+"$program" "$work/long.cdf" > "$work/long.out" 2>&1 &
+pid=$!
+sleep 1
+kill -INT "$pid"
+set +e; wait "$pid"; rc=$?; set -e
+out=$(tr '\r' '\n' < "$work/long.out")
+[ "$rc" -eq 130 ] || fail "cancel: exit $rc: $out"
+grep -q 'Cancelled' <<<"$out" || fail "cancel: not shown: $out"
+counted=$(grep -o 'Importing [0-9]*' <<<"$out" | tail -n 1 | cut -d' ' -f2)
+[ -n "$counted" ] && [ "$counted" -gt 0 ] || fail "cancel: no count shown: $out"
+[ "$(rows long)" = "$counted" ] || fail "cancel: $(rows long) rows, $counted counted"
+
+# The last commit fails (the driver's fault hook): shown, exit 1.
+printf 'Name\r\na\r\nb\r\n' > "$work/unsaved.cdf"
+set +e; out=$(LUMETRA_FAIL_COMMIT=1 "$program" "$work/unsaved.cdf" 2>&1); rc=$?; set -e
+[ "$rc" -eq 1 ] || fail "failed commit: exit $rc: $out"
+grep -q 'disk is full' <<<"$out" || fail "failed commit: not shown: $out"
+echo "group commit program: all checks passed"
