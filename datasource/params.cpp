@@ -162,11 +162,15 @@ static SQLRETURN ConvertDate(Stmt *stmt, int n, Param &p, Value *out) {
     return PostError(stmt->diag, "22008", 0,
                      "Datetime field overflow: " + DateText(year, month, day) + " is no calendar date" + Where(n));
   bool dateOnly = p.sqlType == SQL_DATE || p.sqlType == SQL_TYPE_DATE;
-  char text[VALUE_TEXT_SIZE];
-  int len = dateOnly ? snprintf(text, sizeof text, "%04d-%02u-%02u", year, month, day)
-                     : snprintf(text, sizeof text, "%04d-%02u-%02u %02u:%02u:%02u", year, month, day, hour, minute,
-                                second);
-  p.text.assign(text, (size_t)len);
+  /* "YYYY-MM-DD HH:MM:SS", written by hand: this runs for every record */
+  char text[] = "0000-00-00 00:00:00";
+  const unsigned fields[] = {(unsigned)year / 100, (unsigned)year % 100, month, day, hour, minute, second};
+  static const int kAt[] = {0, 2, 5, 8, 11, 14, 17};
+  for (int k = 0; k < 7; k++) {
+    text[kAt[k]] = (char)('0' + fields[k] / 10);
+    text[kAt[k] + 1] = (char)('0' + fields[k] % 10);
+  }
+  p.text.assign(text, dateOnly ? 10 : sizeof text - 1);
   out->kind = dateOnly ? VALUE_DATE : VALUE_TIMESTAMP;
   out->data = p.text.data();
   out->size = p.text.size();

@@ -13,7 +13,7 @@ namespace {
 
 enum { TEXT_SIZE = 32768, COLUMNS = 10 };
 
-const char *const kNames[] = {"Ann Baker", "Smith, John", "Zo\351 M\374ller", "O\"Brien", "Li Wei"};
+const char *const kNames[] = {"Ann Baker", "Smith, John", "Zo\303\251 M\303\274ller", "O\"Brien", "Li Wei"};
 const char *const kCompanies[] = {"Acme, Inc.", "Globex", "Initech \"Software\"", "Umbrella Corp", "Hooli"};
 
 /* One row, as the record reader would leave it in the column table. */
