@@ -46,10 +46,20 @@ TEST(Clients, IsqlListsAndSelects) {
     ASSERT_EQ(s.Exec("CREATE TABLE \"people\"(\"Name\"LPWSTR,\"Age\"I4)"), SQL_SUCCESS);
     ASSERT_EQ(s.Exec("INSERT INTO \"people\" VALUES ('0123 Ann', 41)"), SQL_SUCCESS);
   }
-  std::string out = RunCommand("printf 'help\\nSELECT * FROM \"people\"\\n' | " + std::string(kIsql) + " -b -v 'Lumetra Data Source' 2>&1");
+  std::string out = RunCommand("printf 'help\\nhelp people\\nSELECT * FROM \"people\"\\n' | " + std::string(kIsql) +
+                               " -b -v 'Lumetra Data Source' 2>&1");
   EXPECT_NE(out.find("| people"), std::string::npos) << out;
   EXPECT_NE(out.find("TABLE"), std::string::npos) << out;
   EXPECT_NE(out.find("0123 Ann"), std::string::npos) << out;
+  /* help people: the columns in order, with their SQL types (12 VARCHAR, 4 INTEGER) */
+  size_t name = out.find("| Name "), age = out.find("| Age ");
+  ASSERT_NE(name, std::string::npos) << out;
+  ASSERT_NE(age, std::string::npos) << out;
+  EXPECT_LT(name, age);
+  EXPECT_NE(out.find("| 12 ", name), std::string::npos) << out;
+  EXPECT_NE(out.find("TEXT", name), std::string::npos) << out;
+  EXPECT_NE(out.find("| 4 ", age), std::string::npos) << out;
+  EXPECT_NE(out.find("INTEGER", age), std::string::npos) << out;
   EXPECT_NE(out.find("41"), std::string::npos) << out;
   EXPECT_EQ(out.find("ERROR"), std::string::npos) << out;
 }
