@@ -30,6 +30,7 @@ struct Value {
   double real = 0;
   const char *data = nullptr;
   size_t size = 0;
+  SQLSMALLINT sqlType = 0; /* a parameter's SQL type as the application bound it */
 };
 
 /* A column of a result set, or of a table in the catalog. */
@@ -115,7 +116,8 @@ class Backend {
   virtual SQLRETURN Indexes(const std::string &table, std::vector<IndexFact> *out, Diagnostics &diag) = 0;
 };
 
-/* Opens the SQLite backend named by the settings; null after posting why. */
+/* Open the backend named by the settings; null after posting why. */
 std::unique_ptr<Backend> OpenSqliteBackend(const Settings &settings, Diagnostics &diag);
+std::unique_ptr<Backend> OpenOdbcBackend(const Settings &settings, Diagnostics &diag);
 
 #endif

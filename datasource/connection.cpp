@@ -146,6 +146,7 @@ static SQLRETURN Connect(Dbc *dbc) {
                                                 dbc->settings.Get("CommitInterval"));
   std::string backend = dbc->settings.Get("Backend", "SQLite");
   if (SameKey(backend, "SQLite")) dbc->backend = OpenSqliteBackend(dbc->settings, dbc->diag);
+  else if (SameKey(backend, "ODBC")) dbc->backend = OpenOdbcBackend(dbc->settings, dbc->diag);
   else return PostError(dbc->diag, "HY024", 0, "Unknown Backend: " + backend);
   if (!dbc->backend) return SQL_ERROR;
   StartGroupCommit(dbc, interval);

@@ -230,6 +230,7 @@ static SQLRETURN ConvertText(Stmt *stmt, int n, Param &p, SQLLEN indicator, Valu
 /* Converts parameter n from its C value. */
 static SQLRETURN ConvertOne(Stmt *stmt, int n, Param &p, Value *out) {
   *out = Value();
+  out->sqlType = p.sqlType;
   SQLLEN indicator = p.indicator ? *p.indicator : (p.cType == SQL_C_CHAR || p.cType == SQL_C_WCHAR ? SQL_NTS : 0);
   if (indicator == SQL_NULL_DATA || !p.value) return SQL_SUCCESS;
   switch (p.cType) {

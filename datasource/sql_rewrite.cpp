@@ -137,3 +137,26 @@ std::vector<std::string> SplitStatements(const std::string &s) {
   }
   return out;
 }
+
+/* A double-quoted identifier between the target's own quotes: a doubled
+ * '"' inside stands for one, and the target's closing quote is doubled. */
+static std::string Requoted(const std::string &token, char open, char close) {
+  std::string out(1, open);
+  for (size_t i = 1; i + 1 < token.size(); i++) {
+    if (token[i] == '"' && token[i + 1] == '"') i++;
+    if (token[i] == close) out += close;
+    out += token[i];
+  }
+  return out + close;
+}
+
+std::string RequoteIdentifiers(const std::string &s, char open, char close) {
+  if (open == '"' && close == '"') return s;
+  std::string out;
+  for (size_t i = 0, n; i < s.size(); i += n) {
+    n = TokenLength(s, i);
+    bool identifier = s[i] == '"' && n >= 2 && s[i + n - 1] == '"';
+    out += identifier ? Requoted(s.substr(i, n), open, close) : s.substr(i, n);
+  }
+  return out;
+}

@@ -13,6 +13,10 @@
 
 std::string RewriteSql(const std::string &sql, const TypeWord *words, size_t count);
 
+/* The double-quoted identifiers of sql between other quotes: `name` or
+ * [name], for a database that does not take "name". */
+std::string RequoteIdentifiers(const std::string &sql, char open, char close);
+
 /* The statements of sql in order, blank ones left out. */
 std::vector<std::string> SplitStatements(const std::string &sql);
 
