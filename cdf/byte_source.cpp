@@ -1,6 +1,8 @@
 /* byte_source.cpp: the buffer behind NextCdfByte. */
 #include "byte_source.h"
 
+enum { DOS_END_OF_FILE = 0x1A };
+
 unsigned char g_cdfBuffer[CDF_BUFFER_SIZE];
 int32_t g_cdfBufferPos;
 int32_t g_cdfBufferEnd;
@@ -27,4 +29,15 @@ int32_t RefillCdfSource(void) {
   if (got < 0) return 0;
   g_cdfBufferEnd = got;
   return 1;
+}
+
+int32_t SkipCdfPadding(void) {
+  for (;;) {
+    for (; g_cdfBufferPos < g_cdfBufferEnd; g_cdfBufferPos++) {
+      unsigned char b = g_cdfBuffer[g_cdfBufferPos];
+      if (b != 0 && b != DOS_END_OF_FILE) return 0;
+    }
+    if (!RefillCdfSource()) return 0;
+    if (g_cdfBufferEnd == 0) return 1;
+  }
 }
