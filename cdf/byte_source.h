@@ -11,9 +11,13 @@
 
 #include <stdint.h>
 
-enum { CDF_BUFFER_SIZE = 65536 };
+/* The buffer holds up to CDF_BUFFER_SIZE bytes of the file and always a
+ * 0 just after them (at g_cdfBufferEnd), which ends every scan for a
+ * special byte; the slack after it lets a 16-byte load start at any
+ * position up to that 0. */
+enum { CDF_BUFFER_SIZE = 65536, CDF_BUFFER_SLACK = 16 };
 
-extern unsigned char g_cdfBuffer[CDF_BUFFER_SIZE];
+extern unsigned char g_cdfBuffer[CDF_BUFFER_SIZE + CDF_BUFFER_SLACK];
 extern int32_t g_cdfBufferPos;   /* next byte to deliver */
 extern int32_t g_cdfBufferEnd;   /* bytes held */
 extern int32_t g_cdfEndedAtComma;

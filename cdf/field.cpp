@@ -2,11 +2,13 @@
  * file. Quoted fields keep commas and line breaks as data, "" stands for
  * one quote, and a backslash starts a two-byte escape. Line breaks before
  * a field are skipped, except right after a comma: there the line ends
- * with an empty last field. */
+ * with an empty last field. Runs of bytes that are stored as they are
+ * are found by a scan of the buffer and copied in one go. */
 #include "field.h"
 
 #include <string.h>
 
+#include "byte_scan.h"
 #include "byte_source.h"
 
 enum ByteClass { BYTE_END, BYTE_BREAK, BYTE_QUOTE, BYTE_COMMA, BYTE_BACKSLASH, BYTE_OTHER };
@@ -21,20 +23,6 @@ static constexpr int32_t ClassOf(unsigned char b) {
     default: return BYTE_OTHER;
   }
 }
-
-/* Bytes that are stored as they are, by state: kPlain[0] for an unquoted
- * field, kPlain[1] inside quotes. A run of them is copied in one go. */
-struct PlainBytes {
-  unsigned char plain[2][256];
-  constexpr PlainBytes() : plain() {
-    for (int b = 0; b < 256; b++) {
-      int c = ClassOf((unsigned char)b);
-      plain[0][b] = c == BYTE_OTHER || c == BYTE_QUOTE;
-      plain[1][b] = c == BYTE_OTHER || c == BYTE_BREAK || c == BYTE_COMMA;
-    }
-  }
-};
-static constexpr PlainBytes kPlain;
 
 /* Where the field goes: a bounded buffer, or nowhere. */
 struct FieldSink {
@@ -54,20 +42,32 @@ static void Terminate(FieldSink *sink) {
   if (sink->out) sink->out[sink->used] = 0;
 }
 
+static int32_t s_scan = CDF_SCAN_VECTOR;
+
+void SetCdfFieldScan(int32_t scan) {
+  s_scan = scan;
+}
+
 /* Copies the run of plain bytes that waits in the buffer; 0 when the
- * field does not fit. */
+ * field does not fit. With room to spare in out the copy goes 16 bytes
+ * at a time, which may write past the run but not past out: the buffer
+ * has the slack for the loads. */
 static int32_t CopyPlainRun(FieldSink *sink, int32_t state) {
-  const unsigned char *plain = kPlain.plain[state == FIELD_QUOTED];
-  int32_t start = g_cdfBufferPos;
-  int32_t pos = start;
-  while (pos < g_cdfBufferEnd && plain[g_cdfBuffer[pos]]) pos++;
-  int32_t n = pos - start;
+  const unsigned char *from = g_cdfBuffer + g_cdfBufferPos;
+  int32_t quoted = state == FIELD_QUOTED;
+  int32_t n = s_scan == CDF_SCAN_VECTOR ? ScanCdfRunVector(from, quoted) : ScanCdfRunScalar(from, quoted);
   if (sink->out && n > 0) {
-    if (n > sink->size - 1 - sink->used) return 0;
-    memcpy(sink->out + sink->used, g_cdfBuffer + start, (size_t)n);
+    int32_t room = sink->size - sink->used;
+    char *to = sink->out + sink->used;
+    if (n >= room) return 0;
+    if (n + CDF_SCAN_WIDTH <= room) {
+      for (int32_t i = 0; i < n; i += CDF_SCAN_WIDTH) memcpy(to + i, from + i, CDF_SCAN_WIDTH);
+    } else {
+      memcpy(to, from, (size_t)n);
+    }
     sink->used += n;
   }
-  g_cdfBufferPos = pos;
+  g_cdfBufferPos += n;
   return 1;
 }
 
