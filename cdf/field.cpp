@@ -97,6 +97,25 @@ static int32_t Escape(FieldSink *sink, unsigned char b, int32_t *ended) {
   }
 }
 
+/* Takes what it can of the start of a field straight from the buffer:
+ * the line breaks before it (unless the last field ended at a comma),
+ * an opening quote, or nothing before an ordinary byte, which is left
+ * for the run. Returns the state to go on in; FIELD_START leaves the
+ * next byte to the byte loop (the end of the buffer reads as the 0 kept
+ * there). */
+static int32_t StartField(int32_t afterComma) {
+  for (;;) {
+    unsigned char b = g_cdfBuffer[g_cdfBufferPos];
+    if (b == '"') {
+      g_cdfBufferPos++;
+      return FIELD_QUOTED;
+    }
+    if (!kCdfStopBytes.stop[0][b]) return FIELD_UNQUOTED;
+    if ((b != '\r' && b != '\n') || afterComma) return FIELD_START;
+    g_cdfBufferPos++;
+  }
+}
+
 int32_t ReadCdfField(char *out, int32_t size, int32_t *endOfLine, int32_t *endOfFile) {
   FieldSink sink = {out, size, 0};
   int32_t afterComma = g_cdfEndedAtComma;
@@ -108,9 +127,38 @@ int32_t ReadCdfField(char *out, int32_t size, int32_t *endOfLine, int32_t *endOf
   *endOfFile = 0;
   g_cdfEndedAtComma = 0;
   if (out && size < 1) return 0;
+  state = StartField(afterComma);
   for (;;) {
-    if (state == FIELD_UNQUOTED || state == FIELD_QUOTED)
+    if (state == FIELD_UNQUOTED || state == FIELD_QUOTED) {
       if (!CopyPlainRun(&sink, state)) return Finish(&sink, 0);
+      /* The usual ends of a run are taken from the buffer here, as the
+       * byte loop below would take them: a comma or line break after an
+       * unquoted run; a closing quote and the comma or line break after
+       * it, or a doubled quote, after a quoted run. */
+      b = g_cdfBuffer[g_cdfBufferPos];
+      if (state == FIELD_QUOTED) {
+        if (b != '"') goto byte_loop;
+        b = g_cdfBuffer[++g_cdfBufferPos];
+        state = FIELD_AFTER_QUOTE;
+        if (b == '"') {
+          g_cdfBufferPos++;
+          if (!Store(&sink, '"')) return Finish(&sink, 0);
+          state = FIELD_QUOTED;
+          continue;
+        }
+      }
+      if (b == ',') {
+        g_cdfBufferPos++;
+        g_cdfEndedAtComma = 1;
+        return Finish(&sink, 1);
+      }
+      if (b == '\r' || b == '\n') {
+        g_cdfBufferPos++;
+        *endOfLine = 1;
+        return Finish(&sink, 1);
+      }
+    }
+  byte_loop:
     if (!NextCdfByte(&b)) return 0;
     switch (ClassOf(b)) {
       case BYTE_END:
