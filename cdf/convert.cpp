@@ -13,7 +13,9 @@ static const double kMinusOne = -1.0;
 static const double kHalfCent = 0.005;
 enum { MAX_DECIMALS = 2, DATE_TEXT_LENGTH = 8, TIME_TEXT_LENGTH = 4 };
 
-double ConvertNumber(const char *text, int32_t scaled) {
+/* The number as the rule states it: every step number * 10 + digit in
+ * doubles, each rounded on its own. */
+static double ConvertNumberInDoubles(const char *text, int32_t scaled) {
   double number = 0;
   int32_t negative = 0;
   int32_t decimals = -1;
@@ -27,6 +29,33 @@ double ConvertNumber(const char *text, int32_t scaled) {
       if (decimals >= 0) decimals++;
     }
   }
+  if (decimals == 1) number = number / kTen;
+  if (decimals == 2) number = number / kHundred;
+  if (scaled) number = (number + kHalfCent) * kHundred;
+  if (negative) number = number * kMinusOne;
+  return number;
+}
+
+/* While the value stays below 2^53 every double step number * 10 + digit
+ * is exact, so an integer holds the same value: the digits are gathered
+ * in one, with selects instead of a branch per character, and a number
+ * that grows past the limit is done again in doubles. */
+static const uint64_t kExactStepLimit = ((1ull << 53) - 10) / 10;
+
+double ConvertNumber(const char *text, int32_t scaled) {
+  uint64_t whole = 0;
+  uint32_t negative = 0;
+  int32_t decimals = -1;
+  for (const char *p = text; *p && decimals != MAX_DECIMALS; p++) {
+    uint32_t c = (unsigned char)*p;
+    uint32_t digit = c - '0';
+    uint32_t isDigit = digit <= 9;
+    if (whole > kExactStepLimit) return ConvertNumberInDoubles(text, scaled);
+    whole = isDigit ? whole * 10 + digit : whole;
+    negative |= c == '-';
+    decimals = c == '.' ? 0 : decimals + (int32_t)(isDigit & (decimals >= 0));
+  }
+  double number = (double)whole;
   if (decimals == 1) number = number / kTen;
   if (decimals == 2) number = number / kHundred;
   if (scaled) number = (number + kHalfCent) * kHundred;
@@ -75,7 +104,7 @@ static void ConvertList(ImportColumn *c) {
  * down to the group start, which ends up holding the group in base 2. */
 static void ConvertChoice(int32_t i) {
   ImportColumn *c = &g_columns[i];
-  double v = c->text[0] == '1' ? 1.0 : 0.0;
+  double v = (double)(c->text[0] == '1'); /* no branch on the data */
   c->number = v;
   if (c->type != COL_OPTION || c->groupStart) return;
   for (int32_t j = i - 1; j >= 0; j--) {
@@ -84,7 +113,7 @@ static void ConvertChoice(int32_t i) {
   }
 }
 
-void ConvertColumn(int32_t i) {
+static inline void ConvertOne(int32_t i) {
   ImportColumn *c = &g_columns[i];
   switch (c->type) {
     case COL_NUMBER: c->number = ConvertNumber(c->text, c->scaled); break;
@@ -95,4 +124,12 @@ void ConvertColumn(int32_t i) {
     case COL_LIST: ConvertList(c); break;
     default: break;
   }
+}
+
+void ConvertColumn(int32_t i) {
+  ConvertOne(i);
+}
+
+void ConvertColumns(void) {
+  for (int32_t i = 0; i < g_columnCount; i++) ConvertOne(i);
 }
