@@ -38,22 +38,26 @@ static double ConvertNumberInDoubles(const char *text, int32_t scaled) {
 
 /* While the value stays below 2^53 every double step number * 10 + digit
  * is exact, so an integer holds the same value: the digits are gathered
- * in one, with selects instead of a branch per character, and a number
- * that grows past the limit is done again in doubles. */
+ * in one, and a number that would grow past the limit is done again in
+ * doubles. The loop ends after the second decimal, as the rule's does
+ * before the next character. */
 static const uint64_t kExactStepLimit = ((1ull << 53) - 10) / 10;
 
 double ConvertNumber(const char *text, int32_t scaled) {
   uint64_t whole = 0;
-  uint32_t negative = 0;
+  int32_t negative = 0;
   int32_t decimals = -1;
-  for (const char *p = text; *p && decimals != MAX_DECIMALS; p++) {
-    uint32_t c = (unsigned char)*p;
-    uint32_t digit = c - '0';
-    uint32_t isDigit = digit <= 9;
-    if (whole > kExactStepLimit) return ConvertNumberInDoubles(text, scaled);
-    whole = isDigit ? whole * 10 + digit : whole;
-    negative |= c == '-';
-    decimals = c == '.' ? 0 : decimals + (int32_t)(isDigit & (decimals >= 0));
+  for (const char *p = text; *p; p++) {
+    uint32_t digit = (uint32_t)(unsigned char)*p - '0';
+    if (digit <= 9) {
+      if (whole > kExactStepLimit) return ConvertNumberInDoubles(text, scaled);
+      whole = whole * 10 + digit;
+      if (decimals >= 0 && ++decimals == MAX_DECIMALS) break;
+    } else if (*p == '.') {
+      decimals = 0;
+    } else if (*p == '-') {
+      negative = 1;
+    }
   }
   double number = (double)whole;
   if (decimals == 1) number = number / kTen;

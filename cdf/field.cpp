@@ -116,16 +116,58 @@ static int32_t StartField(int32_t afterComma) {
   }
 }
 
-int32_t ReadCdfField(char *out, int32_t size, int32_t *endOfLine, int32_t *endOfFile) {
-  FieldSink sink = {out, size, 0};
-  int32_t afterComma = g_cdfEndedAtComma;
-  int32_t state = FIELD_START;
-  int32_t ended;
-  unsigned char b;
+/* The usual field, read whole from the buffer or not at all: an ordinary
+ * first byte and a run up to a comma or line break, or a quoted run
+ * without doubled quotes or escapes whose closing quote is followed by a
+ * comma or line break; all of it in the buffer, and room in out for
+ * 16-byte copies. Returns 1 when it read the field, as the byte loop
+ * would have; 0 when it consumed nothing and the byte loop must read it. */
+static inline int32_t ReadUsualField(char *out, int32_t size, int32_t *endOfLine) {
+  int32_t start = g_cdfBufferPos;
+  unsigned char first = g_cdfBuffer[start];
+  int32_t quoted = first == '"';
+  if (quoted) start++;
+  else if (kCdfStopBytes.stop[0][first]) return 0;
+  const unsigned char *from = g_cdfBuffer + start;
+  int32_t n = s_scan == CDF_SCAN_VECTOR ? ScanCdfRunVector(from, quoted) : ScanCdfRunScalar(from, quoted);
+  int32_t end = start + n;
+  if (quoted && g_cdfBuffer[end++] != '"') return 0;
+  unsigned char b = g_cdfBuffer[end];
+  if (n + CDF_SCAN_WIDTH > size) return 0;
+  if (b == ',') {
+    g_cdfEndedAtComma = 1;
+  } else if (b == '\r' || b == '\n') {
+    *endOfLine = 1;
+  } else {
+    return 0;
+  }
+  for (int32_t i = 0; i < n; i += CDF_SCAN_WIDTH) memcpy(out + i, from + i, CDF_SCAN_WIDTH);
+  out[n] = 0;
+  g_cdfBufferPos = end + 1;
+  return 1;
+}
 
+static int32_t ReadFieldByBytes(char *out, int32_t size, int32_t *endOfLine, int32_t *endOfFile, int32_t afterComma);
+
+int32_t ReadCdfField(char *out, int32_t size, int32_t *endOfLine, int32_t *endOfFile) {
+  int32_t afterComma = g_cdfEndedAtComma;
   *endOfLine = 0;
   *endOfFile = 0;
   g_cdfEndedAtComma = 0;
+  if (out && ReadUsualField(out, size, endOfLine)) return 1;
+  return ReadFieldByBytes(out, size, endOfLine, endOfFile, afterComma);
+}
+
+/* Every field, byte by byte through the state machine, with runs of plain
+ * bytes copied in one go. Kept out of line, so that the usual field above
+ * pays nothing for it. */
+__attribute__((noinline)) static int32_t ReadFieldByBytes(char *out, int32_t size, int32_t *endOfLine,
+                                                          int32_t *endOfFile, int32_t afterComma) {
+  FieldSink sink = {out, size, 0};
+  int32_t state;
+  int32_t ended;
+  unsigned char b;
+
   if (out && size < 1) return 0;
   state = StartField(afterComma);
   for (;;) {
