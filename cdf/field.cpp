@@ -116,15 +116,17 @@ static int32_t StartField(int32_t afterComma) {
   }
 }
 
-/* The usual field, read whole from the buffer or not at all: an ordinary
- * first byte and a run up to a comma or line break, or a quoted run
- * without doubled quotes or escapes whose closing quote is followed by a
- * comma or line break; all of it in the buffer, and room in out for
- * 16-byte copies. Returns 1 when it read the field, as the byte loop
- * would have; 0 when it consumed nothing and the byte loop must read it. */
-static inline int32_t ReadUsualField(char *out, int32_t size, int32_t *endOfLine) {
+/* The usual field, read whole from the buffer or not at all: after the
+ * line breaks that the byte loop would skip, an ordinary first byte and a
+ * run up to a comma or line break, or a quoted run without doubled quotes
+ * or escapes whose closing quote is followed by a comma or line break;
+ * all of it in the buffer, and room in out for 16-byte copies. Returns 1
+ * when it read the field, as the byte loop would have; 0 when it consumed
+ * nothing and the byte loop must read it. */
+static inline int32_t ReadUsualField(char *out, int32_t size, int32_t *endOfLine, int32_t afterComma) {
   int32_t start = g_cdfBufferPos;
   unsigned char first = g_cdfBuffer[start];
+  while ((first == '\r' || first == '\n') && !afterComma) first = g_cdfBuffer[++start];
   int32_t quoted = first == '"';
   if (quoted) start++;
   else if (kCdfStopBytes.stop[0][first]) return 0;
@@ -154,7 +156,7 @@ int32_t ReadCdfField(char *out, int32_t size, int32_t *endOfLine, int32_t *endOf
   *endOfLine = 0;
   *endOfFile = 0;
   g_cdfEndedAtComma = 0;
-  if (out && ReadUsualField(out, size, endOfLine)) return 1;
+  if (out && ReadUsualField(out, size, endOfLine, afterComma)) return 1;
   return ReadFieldByBytes(out, size, endOfLine, endOfFile, afterComma);
 }
 
