@@ -36,21 +36,21 @@ static double ConvertNumberInDoubles(const char *text, int32_t scaled) {
   return number;
 }
 
-/* While the value stays below 2^53 every double step number * 10 + digit
- * is exact, so an integer holds the same value: the digits are gathered
- * in one, and a number that would grow past the limit is done again in
- * doubles. The loop ends after the second decimal, as the rule's does
- * before the next character. */
-static const uint64_t kExactStepLimit = ((1ull << 53) - 10) / 10;
+/* A value of at most 15 digits is below 2^53, where every double step
+ * number * 10 + digit is exact: an integer then holds the same value.
+ * So the digits are gathered in one, and a text long enough to hold more
+ * digits is done again in doubles. The loop ends after the second
+ * decimal, as the rule's does before the next character. */
+enum { EXACT_DIGITS = 15 };
 
 double ConvertNumber(const char *text, int32_t scaled) {
   uint64_t whole = 0;
   int32_t negative = 0;
   int32_t decimals = -1;
-  for (const char *p = text; *p; p++) {
+  const char *p = text;
+  for (; *p; p++) {
     uint32_t digit = (uint32_t)(unsigned char)*p - '0';
     if (digit <= 9) {
-      if (whole > kExactStepLimit) return ConvertNumberInDoubles(text, scaled);
       whole = whole * 10 + digit;
       if (decimals >= 0 && ++decimals == MAX_DECIMALS) break;
     } else if (*p == '.') {
@@ -59,6 +59,7 @@ double ConvertNumber(const char *text, int32_t scaled) {
       negative = 1;
     }
   }
+  if (p - text >= EXACT_DIGITS) return ConvertNumberInDoubles(text, scaled);
   double number = (double)whole;
   if (decimals == 1) number = number / kTen;
   if (decimals == 2) number = number / kHundred;
