@@ -42,30 +42,29 @@ static double ConvertNumberInDoubles(const char *text, int32_t scaled) {
  * digits is done again in doubles. The loop ends after the second
  * decimal, as the rule's does before the next character. */
 enum { EXACT_DIGITS = 15 };
+static const double kSign[2] = {1.0, -1.0};
 
 double ConvertNumber(const char *text, int32_t scaled) {
   uint64_t whole = 0;
-  int32_t negative = 0;
+  uint32_t negative = 0;
   int32_t decimals = -1;
   const char *p = text;
   for (; *p; p++) {
-    uint32_t digit = (uint32_t)(unsigned char)*p - '0';
-    if (digit <= 9) {
-      whole = whole * 10 + digit;
-      if (decimals >= 0 && ++decimals == MAX_DECIMALS) break;
-    } else if (*p == '.') {
-      decimals = 0;
-    } else if (*p == '-') {
-      negative = 1;
-    }
+    /* selects, not branches: a sign or a point may stand anywhere */
+    uint32_t c = (unsigned char)*p;
+    uint32_t digit = c - '0';
+    uint32_t isDigit = digit <= 9;
+    whole = isDigit ? whole * 10 + digit : whole;
+    negative |= c == '-';
+    decimals = c == '.' ? 0 : decimals + (int32_t)(isDigit & (decimals >= 0));
+    if (decimals == MAX_DECIMALS) break;
   }
   if (p - text >= EXACT_DIGITS) return ConvertNumberInDoubles(text, scaled);
   double number = (double)whole;
   if (decimals == 1) number = number / kTen;
   if (decimals == 2) number = number / kHundred;
   if (scaled) number = (number + kHalfCent) * kHundred;
-  if (negative) number = number * kMinusOne;
-  return number;
+  return number * kSign[negative]; /* times 1 leaves it as it is */
 }
 
 /* A character's digit value: its code minus that of '0', bytes from 0x80
