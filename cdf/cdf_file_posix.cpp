@@ -1,6 +1,8 @@
 /* cdf_file_posix.cpp: the CDF file on Linux: a read-only descriptor,
  * advised for sequential reading. Only regular files are accepted: open
- * succeeds on a directory and only the first read would fail. */
+ * succeeds on a directory and only the first read would fail. The open
+ * does not block, so a FIFO without a writer is refused instead of
+ * waiting forever for one. */
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,10 +14,11 @@
 CdfHandle g_hCdfFile = CDF_NO_FILE;
 
 int32_t OpenCdfFile(const char *path) {
-  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return 0;
   struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  int flags = fcntl(fd, F_GETFL);
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
     close(fd);
     return 0;
   }

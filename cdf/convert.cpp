@@ -13,7 +13,9 @@ static const double kMinusOne = -1.0;
 static const double kHalfCent = 0.005;
 enum { MAX_DECIMALS = 2, DATE_TEXT_LENGTH = 8, TIME_TEXT_LENGTH = 4 };
 
-double ConvertNumber(const char *text, int32_t scaled) {
+/* The number as the rule states it: every step number * 10 + digit in
+ * doubles, each rounded on its own. */
+static double ConvertNumberInDoubles(const char *text, int32_t scaled) {
   double number = 0;
   int32_t negative = 0;
   int32_t decimals = -1;
@@ -32,6 +34,37 @@ double ConvertNumber(const char *text, int32_t scaled) {
   if (scaled) number = (number + kHalfCent) * kHundred;
   if (negative) number = number * kMinusOne;
   return number;
+}
+
+/* A value of at most 15 digits is below 2^53, where every double step
+ * number * 10 + digit is exact: an integer then holds the same value.
+ * So the digits are gathered in one, and a text long enough to hold more
+ * digits is done again in doubles. The loop ends after the second
+ * decimal, as the rule's does before the next character. */
+enum { EXACT_DIGITS = 15 };
+static const double kSign[2] = {1.0, -1.0};
+
+double ConvertNumber(const char *text, int32_t scaled) {
+  uint64_t whole = 0;
+  uint32_t negative = 0;
+  int32_t decimals = -1;
+  const char *p = text;
+  for (; *p; p++) {
+    /* selects, not branches: a sign or a point may stand anywhere */
+    uint32_t c = (unsigned char)*p;
+    uint32_t digit = c - '0';
+    uint32_t isDigit = digit <= 9;
+    whole = isDigit ? whole * 10 + digit : whole;
+    negative |= c == '-';
+    decimals = c == '.' ? 0 : decimals + (int32_t)(isDigit & (decimals >= 0));
+    if (decimals == MAX_DECIMALS) break;
+  }
+  if (p - text >= EXACT_DIGITS) return ConvertNumberInDoubles(text, scaled);
+  double number = (double)whole;
+  if (decimals == 1) number = number / kTen;
+  if (decimals == 2) number = number / kHundred;
+  if (scaled) number = (number + kHalfCent) * kHundred;
+  return number * kSign[negative]; /* times 1 leaves it as it is */
 }
 
 /* A character's digit value: its code minus that of '0', bytes from 0x80
@@ -73,9 +106,13 @@ static void ConvertList(ImportColumn *c) {
 /* An option or check box is 1 when its text starts with '1'. A later
  * member of an option group shifts its value into every earlier member,
  * down to the group start, which ends up holding the group in base 2. */
+/* Looked up rather than chosen: the compiler turns a choice between two
+ * constants into a branch, which random check boxes mispredict. */
+static const double kChoiceValue[2] = {0.0, 1.0};
+
 static void ConvertChoice(int32_t i) {
   ImportColumn *c = &g_columns[i];
-  double v = c->text[0] == '1' ? 1.0 : 0.0;
+  double v = kChoiceValue[c->text[0] == '1'];
   c->number = v;
   if (c->type != COL_OPTION || c->groupStart) return;
   for (int32_t j = i - 1; j >= 0; j--) {
@@ -84,7 +121,7 @@ static void ConvertChoice(int32_t i) {
   }
 }
 
-void ConvertColumn(int32_t i) {
+static inline void ConvertOne(int32_t i) {
   ImportColumn *c = &g_columns[i];
   switch (c->type) {
     case COL_NUMBER: c->number = ConvertNumber(c->text, c->scaled); break;
@@ -95,4 +132,12 @@ void ConvertColumn(int32_t i) {
     case COL_LIST: ConvertList(c); break;
     default: break;
   }
+}
+
+void ConvertColumn(int32_t i) {
+  ConvertOne(i);
+}
+
+void ConvertColumns(void) {
+  for (int32_t i = 0; i < g_columnCount; i++) ConvertOne(i);
 }

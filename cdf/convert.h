@@ -8,6 +8,9 @@
  * table; later members of an option group fold into the group start. */
 void ConvertColumn(int32_t i);
 
+/* Converts every column in order, as ConvertColumn for each. */
+void ConvertColumns(void);
+
 /* The number conversion alone: decimal digits with at most two decimals,
  * plus 0.005 and times 100 when scaled, any '-' making it negative. */
 double ConvertNumber(const char *text, int32_t scaled);

@@ -2,11 +2,13 @@
  * file. Quoted fields keep commas and line breaks as data, "" stands for
  * one quote, and a backslash starts a two-byte escape. Line breaks before
  * a field are skipped, except right after a comma: there the line ends
- * with an empty last field. */
+ * with an empty last field. Runs of bytes that are stored as they are
+ * are found by a scan of the buffer and copied in one go. */
 #include "field.h"
 
 #include <string.h>
 
+#include "byte_scan.h"
 #include "byte_source.h"
 
 enum ByteClass { BYTE_END, BYTE_BREAK, BYTE_QUOTE, BYTE_COMMA, BYTE_BACKSLASH, BYTE_OTHER };
@@ -21,20 +23,6 @@ static constexpr int32_t ClassOf(unsigned char b) {
     default: return BYTE_OTHER;
   }
 }
-
-/* Bytes that are stored as they are, by state: kPlain[0] for an unquoted
- * field, kPlain[1] inside quotes. A run of them is copied in one go. */
-struct PlainBytes {
-  unsigned char plain[2][256];
-  constexpr PlainBytes() : plain() {
-    for (int b = 0; b < 256; b++) {
-      int c = ClassOf((unsigned char)b);
-      plain[0][b] = c == BYTE_OTHER || c == BYTE_QUOTE;
-      plain[1][b] = c == BYTE_OTHER || c == BYTE_BREAK || c == BYTE_COMMA;
-    }
-  }
-};
-static constexpr PlainBytes kPlain;
 
 /* Where the field goes: a bounded buffer, or nowhere. */
 struct FieldSink {
@@ -54,20 +42,32 @@ static void Terminate(FieldSink *sink) {
   if (sink->out) sink->out[sink->used] = 0;
 }
 
+static int32_t s_scan = CDF_SCAN_VECTOR;
+
+void SetCdfFieldScan(int32_t scan) {
+  s_scan = scan;
+}
+
 /* Copies the run of plain bytes that waits in the buffer; 0 when the
- * field does not fit. */
+ * field does not fit. With room to spare in out the copy goes 16 bytes
+ * at a time, which may write past the run but not past out: the buffer
+ * has the slack for the loads. */
 static int32_t CopyPlainRun(FieldSink *sink, int32_t state) {
-  const unsigned char *plain = kPlain.plain[state == FIELD_QUOTED];
-  int32_t start = g_cdfBufferPos;
-  int32_t pos = start;
-  while (pos < g_cdfBufferEnd && plain[g_cdfBuffer[pos]]) pos++;
-  int32_t n = pos - start;
+  const unsigned char *from = g_cdfBuffer + g_cdfBufferPos;
+  int32_t quoted = state == FIELD_QUOTED;
+  int32_t n = s_scan == CDF_SCAN_VECTOR ? ScanCdfRunVector(from, quoted) : ScanCdfRunScalar(from, quoted);
   if (sink->out && n > 0) {
-    if (n > sink->size - 1 - sink->used) return 0;
-    memcpy(sink->out + sink->used, g_cdfBuffer + start, (size_t)n);
+    int32_t room = sink->size - sink->used;
+    char *to = sink->out + sink->used;
+    if (n >= room) return 0;
+    if (n + CDF_SCAN_WIDTH <= room) {
+      for (int32_t i = 0; i < n; i += CDF_SCAN_WIDTH) memcpy(to + i, from + i, CDF_SCAN_WIDTH);
+    } else {
+      memcpy(to, from, (size_t)n);
+    }
     sink->used += n;
   }
-  g_cdfBufferPos = pos;
+  g_cdfBufferPos += n;
   return 1;
 }
 
@@ -97,20 +97,112 @@ static int32_t Escape(FieldSink *sink, unsigned char b, int32_t *ended) {
   }
 }
 
-int32_t ReadCdfField(char *out, int32_t size, int32_t *endOfLine, int32_t *endOfFile) {
-  FieldSink sink = {out, size, 0};
-  int32_t afterComma = g_cdfEndedAtComma;
-  int32_t state = FIELD_START;
-  int32_t ended;
-  unsigned char b;
+/* Takes what it can of the start of a field straight from the buffer:
+ * the line breaks before it (unless the last field ended at a comma),
+ * an opening quote, or nothing before an ordinary byte, which is left
+ * for the run. Returns the state to go on in; FIELD_START leaves the
+ * next byte to the byte loop (the end of the buffer reads as the 0 kept
+ * there). */
+static int32_t StartField(int32_t afterComma) {
+  for (;;) {
+    unsigned char b = g_cdfBuffer[g_cdfBufferPos];
+    if (b == '"') {
+      g_cdfBufferPos++;
+      return FIELD_QUOTED;
+    }
+    if (!kCdfStopBytes.stop[0][b]) return FIELD_UNQUOTED;
+    if ((b != '\r' && b != '\n') || afterComma) return FIELD_START;
+    g_cdfBufferPos++;
+  }
+}
 
+/* The usual field, read whole from the buffer or not at all: after the
+ * line breaks that the byte loop would skip, an ordinary first byte and a
+ * run up to a comma or line break, or a quoted run without doubled quotes
+ * or escapes whose closing quote is followed by a comma or line break;
+ * all of it in the buffer, and room in out for 16-byte copies. Returns 1
+ * when it read the field, as the byte loop would have; 0 when it consumed
+ * nothing and the byte loop must read it. */
+static inline int32_t ReadUsualField(char *out, int32_t size, int32_t *endOfLine, int32_t afterComma) {
+  int32_t start = g_cdfBufferPos;
+  unsigned char first = g_cdfBuffer[start];
+  while ((first == '\r' || first == '\n') && !afterComma) first = g_cdfBuffer[++start];
+  int32_t quoted = first == '"';
+  if (quoted) start++;
+  else if (kCdfStopBytes.stop[0][first]) return 0;
+  const unsigned char *from = g_cdfBuffer + start;
+  int32_t n = s_scan == CDF_SCAN_VECTOR ? ScanCdfRunVector(from, quoted) : ScanCdfRunScalar(from, quoted);
+  int32_t end = start + n;
+  if (quoted && g_cdfBuffer[end++] != '"') return 0;
+  unsigned char b = g_cdfBuffer[end];
+  if (n + CDF_SCAN_WIDTH > size) return 0;
+  if (b == ',') {
+    g_cdfEndedAtComma = 1;
+  } else if (b == '\r' || b == '\n') {
+    *endOfLine = 1;
+  } else {
+    return 0;
+  }
+  for (int32_t i = 0; i < n; i += CDF_SCAN_WIDTH) memcpy(out + i, from + i, CDF_SCAN_WIDTH);
+  out[n] = 0;
+  g_cdfBufferPos = end + 1;
+  return 1;
+}
+
+static int32_t ReadFieldByBytes(char *out, int32_t size, int32_t *endOfLine, int32_t *endOfFile, int32_t afterComma);
+
+int32_t ReadCdfField(char *out, int32_t size, int32_t *endOfLine, int32_t *endOfFile) {
+  int32_t afterComma = g_cdfEndedAtComma;
   *endOfLine = 0;
   *endOfFile = 0;
   g_cdfEndedAtComma = 0;
+  if (out && ReadUsualField(out, size, endOfLine, afterComma)) return 1;
+  return ReadFieldByBytes(out, size, endOfLine, endOfFile, afterComma);
+}
+
+/* Every field, byte by byte through the state machine, with runs of plain
+ * bytes copied in one go. Kept out of line, so that the usual field above
+ * pays nothing for it. */
+__attribute__((noinline)) static int32_t ReadFieldByBytes(char *out, int32_t size, int32_t *endOfLine,
+                                                          int32_t *endOfFile, int32_t afterComma) {
+  FieldSink sink = {out, size, 0};
+  int32_t state;
+  int32_t ended;
+  unsigned char b;
+
   if (out && size < 1) return 0;
+  state = StartField(afterComma);
   for (;;) {
-    if (state == FIELD_UNQUOTED || state == FIELD_QUOTED)
+    if (state == FIELD_UNQUOTED || state == FIELD_QUOTED) {
       if (!CopyPlainRun(&sink, state)) return Finish(&sink, 0);
+      /* The usual ends of a run are taken from the buffer here, as the
+       * byte loop below would take them: a comma or line break after an
+       * unquoted run; a closing quote and the comma or line break after
+       * it, or a doubled quote, after a quoted run. */
+      b = g_cdfBuffer[g_cdfBufferPos];
+      if (state == FIELD_QUOTED) {
+        if (b != '"') goto byte_loop;
+        b = g_cdfBuffer[++g_cdfBufferPos];
+        state = FIELD_AFTER_QUOTE;
+        if (b == '"') {
+          g_cdfBufferPos++;
+          if (!Store(&sink, '"')) return Finish(&sink, 0);
+          state = FIELD_QUOTED;
+          continue;
+        }
+      }
+      if (b == ',') {
+        g_cdfBufferPos++;
+        g_cdfEndedAtComma = 1;
+        return Finish(&sink, 1);
+      }
+      if (b == '\r' || b == '\n') {
+        g_cdfBufferPos++;
+        *endOfLine = 1;
+        return Finish(&sink, 1);
+      }
+    }
+  byte_loop:
     if (!NextCdfByte(&b)) return 0;
     switch (ClassOf(b)) {
       case BYTE_END:

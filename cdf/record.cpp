@@ -69,6 +69,6 @@ int32_t ReadCdfRecord(int32_t *endOfFile, int32_t *endOfLine) {
   }
   if (!SkipSurplusFields(endOfFile, endOfLine)) return 0;
   *endOfLine = 0;
-  for (int32_t i = 0; i < g_columnCount; i++) ConvertColumn(i);
+  ConvertColumns();
   return 1;
 }

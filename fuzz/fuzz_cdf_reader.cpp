@@ -1,18 +1,24 @@
 /* fuzz_cdf_reader.cpp: arbitrary bytes through the header reader and the
- * record reader. Each input is read twice, at a small read size taken
- * from its first byte and at the full buffer, and both reads must leave
- * the same results, flags and column table after every call. */
+ * record reader. Each input is read with the vector scan and with the
+ * scalar scan, each at a small read size taken from its first byte, at
+ * a read size that is not a multiple of 16, and at the full buffer; all
+ * reads must leave the same results, flags and column table after every
+ * call. The two scans are also compared directly, from every position a
+ * run can start at, on the input as one buffer. */
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include <string>
+#include <vector>
 
+#include "byte_scan.h"
 #include "byte_source.h"
 #include "cdf_file.h"
 #include "cdf_reader.h"
 #include "columns.h"
+#include "field.h"
 #include "memory_file.h"
 
 enum { MAX_CALLS = 4096 };
@@ -60,12 +66,36 @@ static int32_t ReadAll(const std::string &bytes, int readSize, uint64_t *digests
   return n;
 }
 
+/* Walks the input run by run in both states; each run starts after the
+ * byte that ended the last one, so every run of the input is measured.
+ * The copy has exactly the slack that the byte source gives (a 0 and 15
+ * bytes), so AddressSanitizer sees any load beyond it. */
+static void CompareScans(const std::string &bytes) {
+  std::vector<unsigned char> buffer(bytes.begin(), bytes.end());
+  buffer.resize(bytes.size() + CDF_BUFFER_SLACK, 0);
+  for (int32_t quoted = 0; quoted < 2; quoted++)
+    for (int32_t pos = 0; pos <= (int32_t)bytes.size();) {
+      int32_t scalar = ScanCdfRunScalar(buffer.data() + pos, quoted);
+      if (ScanCdfRunVector(buffer.data() + pos, quoted) != scalar) abort();
+      pos += scalar + 1;
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  static uint64_t small[MAX_CALLS], whole[MAX_CALLS];
+  static uint64_t first[MAX_CALLS], other[MAX_CALLS];
   if (size == 0) return 0;
   std::string bytes((const char *)data + 1, size - 1);
-  int32_t n = ReadAll(bytes, 1 + data[0] % 16, small);
-  int32_t m = ReadAll(bytes, CDF_BUFFER_SIZE, whole);
-  if (n != m || memcmp(small, whole, (size_t)n * sizeof small[0]) != 0) abort();
+  CompareScans(bytes);
+  const int readSizes[] = {1 + data[0] % 16, 37, CDF_BUFFER_SIZE};
+  int32_t n = -1;
+  for (int32_t scan : {CDF_SCAN_VECTOR, CDF_SCAN_SCALAR})
+    for (int readSize : readSizes) {
+      SetCdfFieldScan(scan);
+      uint64_t *digests = n < 0 ? first : other;
+      int32_t m = ReadAll(bytes, readSize, digests);
+      if (n < 0) n = m;
+      else if (m != n || memcmp(first, other, (size_t)n * sizeof first[0]) != 0) abort();
+    }
+  SetCdfFieldScan(CDF_SCAN_VECTOR);
   return 0;
 }

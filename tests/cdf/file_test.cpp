@@ -2,7 +2,9 @@
  * the end through the byte source. */
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -63,6 +65,44 @@ TEST(CdfFile, ReopeningStartsAfresh) {
   EXPECT_EQ(g_columnCount, 2);
   EXPECT_STREQ(g_columns[0].name, "x");
   CloseCdfFile();
+}
+
+/* Every kind of path that is not a regular file is refused at once:
+ * each open runs in a child that an alarm kills if the open blocks, as
+ * it would on a FIFO without a writer. A regular file opened after the
+ * refusals is still read in full. */
+TEST(CdfFile, RefusesWhatIsNotARegularFileWithoutBlocking) {
+  TempDir dir;
+  std::string fifo = dir.path + "/pipe.cdf";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::string file = dir.path + "/people.cdf";
+  std::ofstream(file) << "Name\r\nann\r\n";
+  const struct { const char *name; std::string path; int writer; int opens; } cases[] = {
+    {"FIFO without a writer", fifo, 0, 0},
+    {"FIFO with a writer", fifo, 1, 0},
+    {"directory", dir.path, 0, 0},
+    {"character device", "/dev/null", 0, 0},
+    {"missing file", dir.path + "/missing.cdf", 0, 0},
+    {"regular file", file, 0, 1},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    int writer = -1;
+    if (c.writer) {
+      writer = open(c.path.c_str(), O_RDWR); /* holds the FIFO open for writing */
+      ASSERT_GE(writer, 0);
+    }
+    EXPECT_EXIT(
+        {
+          alarm(5);
+          int32_t opened = OpenCdfFile(c.path.c_str());
+          int32_t eof = 0;
+          int32_t ok = opened && ReadCdfHeader(&eof) && g_columnCount == 1;
+          _exit(opened == c.opens && (!opened || ok) ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    if (writer >= 0) close(writer);
+  }
 }
 
 }  // namespace

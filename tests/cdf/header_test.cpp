@@ -12,6 +12,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 struct Col {
   std::string name;
   int type;
@@ -61,7 +63,7 @@ const HeaderCase kCases[] = {
    {{"Name", COL_TEXT, 0, 0, NTS}, {"Phone", COL_TEXT, 0, 0, NTS}}},
   {"quoted name with comma and marker", "\"Due, date@D\",\"a\"\"b\"\n", 0,
    {{"Due, date", COL_DATE, 0, 0, NTS}, {"a\"b", COL_TEXT, 0, 0, NTS}}},
-  {"0 byte ends the header", std::string("a,b\0,c\n", 7), 1, {{"a", COL_TEXT, 0, 0, NTS}, {"b", COL_TEXT, 0, 0, NTS}}},
+  {"0 byte before padding ends the header", std::string("a,b\0\0\x1a", 6), 1, {{"a", COL_TEXT, 0, 0, NTS}, {"b", COL_TEXT, 0, 0, NTS}}},
 };
 
 void ExpectColumns(const std::vector<Col> &want) {
@@ -107,7 +109,7 @@ TEST(HeaderReader, MarkersGroupsAndLineEnds) {
 }
 
 TEST(HeaderReader, FieldErrorsFail) {
-  for (const char *input : {"a,\"b\"x\n", "\"abc", "a,\"b\"\\n"}) {
+  for (const std::string &input : {"a,\"b\"x\n"s, "\"abc"s, "a,\"b\"\\n"s, "a,b\0,c\n"s, "a,b\0\0\x1a\n"s}) {
     OpenMemoryFile(input, 65536);
     int32_t eof;
     EXPECT_EQ(ReadCdfHeader(&eof), 0) << input;

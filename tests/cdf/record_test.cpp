@@ -56,9 +56,10 @@ const RecordCase kCases[] = {
   {"no columns: whole line is surplus", "\"\"\nx,y\n\nz\n",
    {{1, 0, 0, {}}, {1, 0, 0, {}}, {1, 1, 1, {}}}},
   {"no columns: last line without break", "\"\"\nx,y", {{1, 0, 1, {}}}},
-  {"0 byte ends the input", std::string("a,b\n1,2\n3\0,4\n5,6\n", 17),
-   {{1, 0, 0, {"1", "2"}}, {1, 1, 1, {}}}},
-  {"0 byte after the first field of a record", std::string("a,b\n1,2\0\n5,6\n", 13),
+  {"0 byte before more rows fails after the rows before it", std::string("a,b\n1,2\n3\0,4\n5,6\n", 17),
+   {{1, 0, 0, {"1", "2"}}, {0, 0, 0, {}}}},
+  {"0 byte before a line break fails", std::string("a,b\n1,2\0\n5,6\n", 13), {{0, 0, 0, {}}}},
+  {"0 byte then padding ends the last record", std::string("a,b\n1,2\0\0\x1a", 11),
    {{1, 0, 1, {"1", "2"}}}},
   {"field error fails", "a,b\n1,\"2\"x\n", {{0, 0, 0, {}}}},
   {"quote open at end fails", "a,b\n1,\"2", {{0, 0, 1, {}}}},
@@ -104,6 +105,55 @@ TEST(RecordReader, FailedReadAtEveryByteIsReported) {
     }
 }
 
+/* A 0 byte ends the data only when the rest of the file is padding (0
+ * and 0x1A bytes); before anything else the read fails, and the records
+ * before it have been read. The look-ahead crosses every buffer boundary,
+ * and a failed read inside it is a failure too. */
+TEST(RecordReader, ZeroByteIsPaddingOrAFailure) {
+  const std::string head = "a,b\r\n1,2\r\n";
+  const std::string nul(1, '\0');
+  const std::string pad = nul + nul + "\x1a" + nul;
+  const std::string block(70000, '\0');
+  const struct {
+    const char *name;
+    std::string file;
+    std::vector<std::vector<std::string>> records;
+    int ends; /* 1: at the end of the data, 0: at a failure */
+    size_t failAt;
+  } cases[] = {
+    {"0 at a line start, nothing after", head + nul, {{"1", "2"}}, 1, std::string::npos},
+    {"0 at a line start, padding after", head + nul + pad, {{"1", "2"}}, 1, std::string::npos},
+    {"0 ends a record", head + "3,4" + pad, {{"1", "2"}, {"3", "4"}}, 1, std::string::npos},
+    {"0 after a comma", head + "3," + pad, {{"1", "2"}, {"3", ""}}, 1, std::string::npos},
+    {"a block of padding", head + block, {{"1", "2"}}, 1, std::string::npos},
+    {"a block of padding then a byte", head + block + "x", {{"1", "2"}}, 0, std::string::npos},
+    {"0 then a record", head + nul + "3,4\r\n", {{"1", "2"}}, 0, std::string::npos},
+    {"padding then a space", head + pad + " ", {{"1", "2"}}, 0, std::string::npos},
+    {"0 inside a field", head + "3" + nul + "4,5\r\n", {{"1", "2"}}, 0, std::string::npos},
+    {"0 before a line break", head + "3,4" + nul + "\r\n", {{"1", "2"}}, 0, std::string::npos},
+    {"0 inside quotes before padding", head + "3,\"4" + pad, {{"1", "2"}}, 0, std::string::npos},
+    {"0 inside quotes before text", head + "3,\"4" + nul + "5\"\r\n", {{"1", "2"}}, 0, std::string::npos},
+    {"0 after a backslash before padding", head + "3,\\" + pad, {{"1", "2"}, {"3", "\\"}}, 1, std::string::npos},
+    {"0 after a backslash before text", head + "3,\\" + nul + "n\r\n", {{"1", "2"}}, 0, std::string::npos},
+    {"failed read inside the padding", head + block, {{"1", "2"}}, 0, head.size() + 40000},
+  };
+  for (const auto &c : cases)
+    for (int size : {1, 2, 3, 7, 65536}) {
+      SCOPED_TRACE(std::string(c.name) + ", read size " + std::to_string(size));
+      OpenMemoryFile(c.file, size, c.failAt);
+      int32_t eof = 0, eol = 0;
+      ASSERT_EQ(ReadCdfHeader(&eof), 1);
+      std::vector<std::vector<std::string>> records;
+      int32_t ok = 1;
+      while (ok && !eof) {
+        ok = ReadCdfRecord(&eof, &eol);
+        if (ok && !eol) records.push_back({g_columns[0].text, g_columns[1].text});
+      }
+      EXPECT_EQ(ok, c.ends);
+      EXPECT_EQ(records, c.records);
+    }
+}
+
 TEST(RecordReader, FieldLimits) {
   const struct { std::string file; int result; } cases[] = {
     {"a,b\nx," + std::string(32767, 'v') + "\n", 1},
@@ -134,6 +184,13 @@ TEST(Conversion, NumbersBitExact) {
     {"", 0, 0.0}, {"abc", 0, 0.0}, {"--3", 0, -3.0}, {"+4 2", 0, 42.0},
     {"12.34", 1, 1234.5}, {"-12.34", 1, -1234.5}, {"5-", 1, -500.5}, {"", 1, 0.5}, {"x-", 1, -0.5},
     {"2147483647", 0, 2147483647.0}, {"0.07", 1, (0.07 + 0.005) * 100.0},
+    /* past 2^53 every step number * 10 + digit is rounded on its own, which
+     * differs from rounding the whole integer once */
+    {"9007199254740991", 0, 0x1.fffffffffffffp+52}, {"9007199254740993", 0, 0x1.0p+53},
+    {"90071992547409931", 0, 0x1.4p+56}, {"9007199254740993", 1, 0x1.9p+59},
+    {"18014398509481985.5", 0, 0x1.0p+54}, {"99999999999999999999.99", 0, 0x1.5af1d78b58c41p+66},
+    {"123456789012345678901234567890", 0, 0x1.8ee90ff6c373dp+96},
+    {"123456789012345678901234567890-", 1, -0x1.37a61478c8b28p+103},
   };
   for (const auto &c : cases)
     EXPECT_EQ(Bits(ConvertNumber(c.text, c.scaled)), Bits(c.want)) << c.text << " scaled " << c.scaled;
