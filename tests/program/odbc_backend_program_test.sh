@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# The built program through "Lumetra Data Source" with Backend = ODBC into
+# two targets: our own driver's SQLite backend and Debian's stock SQLite
+# ODBC driver, which used directly turns "0123" into 123. Every value and
+# column type is checked in the target's file; a refused value after K
+# rows keeps K-1, an existing table is refused with the target's message,
+# Cancel keeps the counted rows, and a target that cannot be reached is a
+# clear connect failure.
+#   odbc_backend_program_test.sh <lumetra-import> <liblumetraodbc.so> <stock libsqlite3odbc.so>
+set -euo pipefail
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+program=$1
+driver=$(realpath "$2")
+stock=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export ODBCSYSINI=$work ODBCINI=$work/odbc.ini
+: > "$work/odbcinst.ini"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# The DSN the program uses, pointed at a target.
+dsn() {
+  cat > "$work/odbc.ini" <<INI
+[Lumetra Data Source]
+Driver = $driver
+Backend = ODBC
+Target = $1
+CommitInterval = 100
+[Ours]
+Driver = $driver
+Database = $work/ours.db
+[Stock]
+Driver = $stock
+Database = $work/stock.db
+INI
+}
+
+printf 'Name,Phone,Born@D,At@M,Mr@O,Mrs@O,Vip@C,Tags@G,Amt@N,Price@N*,Notes@L\r\n' > "$work/people.cdf"
+printf '"Baker, Ann",0123,19991231,0930,1,0,1,a;b;,12.34,12.34,"two\r\nlines"\r\n' >> "$work/people.cdf"
+printf 'Zo\xe9,007,,1745,0,1,0,,-7,0.5,\r\n' >> "$work/people.cdf"
+
+for target in Ours Stock; do
+  db="$work/$(tr 'A-Z' 'a-z' <<<"$target").db"
+  dsn "$target"
+  out=$("$program" "$work/people.cdf" 2>&1) || fail "$target: exit $?: $out"
+  # Values as SQLite holds them: text stays text, numbers are whole, the
+  # date is a timestamp (the stock driver writes its fraction).
+  got=$(sqlite3 "$db" "SELECT Name, typeof(Phone), Phone, substr(Born, 1, 19), At, Mr, Vip, Tags, typeof(Amt), Amt, Price, Notes FROM people")
+  want=$'Baker, Ann|text|0123|1999-12-31 00:00:00|09:30|2|1|a;b|integer|12|1234|two\r\nlines\nZo\xc3\xa9|text|007||17:45|1|0||integer|-7|50|'
+  [ "$got" = "$want" ] || fail "$target: rows: $got"
+  types=$(sqlite3 "$db" "SELECT group_concat(lower(type), ' ') FROM pragma_table_info('people')")
+  t='[a-z]+(\(32767\))?' # the target's text type, with a length where it takes one
+  grep -Eq "^$t $t timestamp $t smallint smallint $t integer integer $t\$" <<<"$types" \
+    || fail "$target: column types: $types"
+
+  set +e; out=$("$program" "$work/people.cdf" 2>&1); rc=$?; set -e
+  [ "$rc" -eq 1 ] && grep -q 'already exists' <<<"$out" || fail "$target: existing table: exit $rc: $out"
+
+  printf 'Name,N@N\r\na,1\r\nb,2\r\nc,30000000000\r\nd,4\r\n' > "$work/refused.cdf"
+  set +e; out=$("$program" "$work/refused.cdf" 2>&1); rc=$?; set -e
+  [ "$rc" -eq 1 ] && grep -q 'out of range' <<<"$out" || fail "$target: refused value: exit $rc: $out"
+  [ "$(sqlite3 "$db" 'SELECT group_concat(N) FROM refused')" = "1,2" ] || fail "$target: refused value kept the wrong rows"
+
+  awk 'BEGIN { print "Name,N@N"; for (i = 1; i <= 2000000; i++) printf "row %d,%d\r\n", i, i }' > "$work/long.cdf"
+  "$program" "$work/long.cdf" > "$work/long.out" 2>&1 &
+  pid=$!
+  sleep 1
+  kill -INT "$pid"
+  set +e; wait "$pid"; rc=$?; set -e
+  counted=$(tr '\r' '\n' < "$work/long.out" | grep -o 'Importing [0-9]*' | tail -n 1 | cut -d' ' -f2)
+  [ "$rc" -eq 130 ] || fail "$target: cancel: exit $rc"
+  [ "$(sqlite3 "$db" 'SELECT count(*) FROM long')" = "$counted" ] || fail "$target: cancel: rows differ from the count $counted"
+done
+
+dsn Missing
+set +e; out=$("$program" "$work/people.cdf" 2>&1); rc=$?; set -e
+[ "$rc" -eq 1 ] && grep -q 'Data source name not found' <<<"$out" || fail "unreachable target: exit $rc: $out"
+echo "ODBC backend program: all checks passed"
