@@ -137,12 +137,11 @@ class TargetRows : public Cursor {
 struct TargetParam {
   SQLSMALLINT cType = 0;
   SQLSMALLINT sqlType = 0;
-  std::string buffer;
   int64_t integer = 0;
   double real = 0;
   SQL_TIMESTAMP_STRUCT timestamp = {};
   SQLLEN indicator = 0;
-  size_t capacity = 0;
+  uintptr_t boundAt = 0; /* the address text was bound at */
 };
 
 class OdbcBackend;
@@ -179,11 +178,42 @@ class TargetStatement : public Prepared {
   SQLLEN rowCount_ = -1;
 };
 
-/* An execution of a batch, kept until the batch is committed. */
-struct BatchRow {
-  TargetStatement *statement;
-  std::vector<Value> values;
-  std::vector<std::string> texts;
+/* The executions of the open transaction, kept until it ends so that
+ * they can be run again: their values in one array and their bytes in
+ * one arena, so that keeping a row costs no allocation of its own. */
+struct Batch {
+  struct Row {
+    TargetStatement *statement;
+    size_t first, count;
+  };
+  std::vector<Row> rows;
+  std::vector<Value> values; /* data holds an offset into bytes */
+  std::string bytes;
+
+  void Add(TargetStatement *statement, const Value *params, int count) {
+    rows.push_back({statement, values.size(), (size_t)count});
+    for (int i = 0; i < count; i++) {
+      Value v = params[i];
+      if (v.data) {
+        size_t at = bytes.size();
+        bytes.append(v.data, v.size);
+        v.data = (const char *)(uintptr_t)at;
+      }
+      values.push_back(v);
+    }
+  }
+  /* The values of a row, pointing into the arena. */
+  std::vector<Value> ValuesOf(const Row &row) const {
+    std::vector<Value> out(values.begin() + (long)row.first, values.begin() + (long)(row.first + row.count));
+    for (Value &v : out)
+      if (v.data || v.size) v.data = bytes.data() + (uintptr_t)v.data;
+    return out;
+  }
+  void Clear() {
+    rows.clear();
+    values.clear();
+    bytes.clear();
+  }
 };
 
 class OdbcBackend : public Backend {
@@ -244,37 +274,29 @@ class OdbcBackend : public Backend {
   /* Keeps an execution of the open transaction, to run again after a
    * failure. */
   void Remember(TargetStatement *statement, const Value *params, int count) {
-    if (!inTransaction_) return;
-    BatchRow row{statement, std::vector<Value>(params, params + count), {}};
-    row.texts.reserve((size_t)count);
-    for (Value &v : row.values) {
-      if (!v.data) continue;
-      row.texts.emplace_back(v.data, v.size);
-      v.data = row.texts.back().data();
-    }
-    batch_.push_back(std::move(row));
+    if (inTransaction_) batch_.Add(statement, params, count);
   }
 
   /* After a failure inside a transaction: rolls it back and runs its
    * earlier executions again in a new one. */
   SQLRETURN Replay(Diagnostics &diag) {
-    std::vector<BatchRow> rows;
-    rows.swap(batch_);
+    Batch kept;
+    std::swap(kept, batch_);
     if (End(SQL_ROLLBACK, diag) == SQL_ERROR || Begin(diag) == SQL_ERROR) return SQL_ERROR;
-    for (const BatchRow &row : rows)
-      if (row.statement->Run(row.values, diag) == SQL_ERROR) return SQL_ERROR;
-    batch_.swap(rows);
+    for (const Batch::Row &row : kept.rows)
+      if (row.statement->Run(kept.ValuesOf(row), diag) == SQL_ERROR) return SQL_ERROR;
+    std::swap(kept, batch_);
     return SQL_SUCCESS;
   }
 
   /* A statement that goes away takes its kept executions with it. */
   void Forget(TargetStatement *statement) {
-    std::erase_if(batch_, [&](const BatchRow &row) { return row.statement == statement; });
+    std::erase_if(batch_.rows, [&](const Batch::Row &row) { return row.statement == statement; });
   }
 
  private:
   SQLRETURN End(SQLSMALLINT completion, Diagnostics &diag) {
-    batch_.clear();
+    batch_.Clear();
     if (!inTransaction_) return SQL_SUCCESS;
     inTransaction_ = false;
     SQLRETURN rc = api_->EndTran(SQL_HANDLE_DBC, dbc_, completion);
@@ -304,7 +326,7 @@ class OdbcBackend : public Backend {
   std::vector<TypeWord> words_;
   std::vector<TypeFact> types_;
   bool inTransaction_ = false;
-  std::vector<BatchRow> batch_;
+  Batch batch_;
 };
 
 TargetStatement::TargetStatement(OdbcBackend *backend, const TargetApi *api, SQLHSTMT stmt)
@@ -313,6 +335,7 @@ TargetStatement::TargetStatement(OdbcBackend *backend, const TargetApi *api, SQL
   api_->NumParams(stmt_, &n);
   params_ = n;
   bound_.resize((size_t)n);
+  rows_.Describe(); /* a prepared statement's result columns are known before it runs */
 }
 
 /* The C and SQL types a Value goes to the target in. */
@@ -338,14 +361,17 @@ static void TargetTypes(const Value &v, SQLSMALLINT *cType, SQLSMALLINT *sqlType
   }
 }
 
+/* The core's "YYYY-MM-DD[ HH:MM:SS]" as a struct, read by hand: this runs
+ * for every record. */
 static SQL_TIMESTAMP_STRUCT TimestampOf(const Value &v) {
+  auto number = [&](size_t at, size_t digits) {
+    unsigned n = 0;
+    for (size_t i = at; i < at + digits && i < v.size; i++) n = n * 10 + (unsigned)(v.data[i] - '0');
+    return n;
+  };
   SQL_TIMESTAMP_STRUCT t = {};
-  int year = 0;
-  unsigned month = 0, day = 0, hour = 0, minute = 0, second = 0;
-  std::string text(v.data, v.size);
-  sscanf(text.c_str(), "%d-%u-%u %u:%u:%u", &year, &month, &day, &hour, &minute, &second);
-  t.year = (SQLSMALLINT)year, t.month = (SQLUSMALLINT)month, t.day = (SQLUSMALLINT)day;
-  t.hour = (SQLUSMALLINT)hour, t.minute = (SQLUSMALLINT)minute, t.second = (SQLUSMALLINT)second;
+  t.year = (SQLSMALLINT)number(0, 4), t.month = (SQLUSMALLINT)number(5, 2), t.day = (SQLUSMALLINT)number(8, 2);
+  if (v.size >= 19) t.hour = (SQLUSMALLINT)number(11, 2), t.minute = (SQLUSMALLINT)number(14, 2), t.second = (SQLUSMALLINT)number(17, 2);
   return t;
 }
 
@@ -363,14 +389,14 @@ SQLRETURN TargetStatement::Bind(int n, const Value &v, Diagnostics &diag) {
       buffer = &p.timestamp, length = sizeof p.timestamp;
       break;
     default:
-      p.buffer.assign(v.data ? v.data : "", v.size);
-      buffer = p.buffer.data(), length = (SQLLEN)v.size;
+      /* text is bound where it lies, which stays put from one record to
+       * the next: bound again only when it moved */
+      buffer = (SQLPOINTER)(v.data ? v.data : ""), length = (SQLLEN)v.size;
       break;
   }
   p.indicator = v.kind == VALUE_NULL ? SQL_NULL_DATA : length;
   bool textual = cType == SQL_C_CHAR || cType == SQL_C_BINARY;
-  /* Text moves with its string's storage: bind again when it did. */
-  bool same = p.cType == cType && p.sqlType == sqlType && (!textual || p.capacity == (size_t)(uintptr_t)buffer);
+  bool same = p.cType == cType && p.sqlType == sqlType && (!textual || p.boundAt == (uintptr_t)buffer);
   if (same) return SQL_SUCCESS;
   SQLULEN size = textual ? (v.size > (size_t)TEXT_COLUMN_SIZE ? v.size : (size_t)TEXT_COLUMN_SIZE) : 0;
   SQLRETURN rc = api_->BindParameter(stmt_, (SQLUSMALLINT)n, SQL_PARAM_INPUT, cType, sqlType, size, 0, buffer,
@@ -378,7 +404,7 @@ SQLRETURN TargetStatement::Bind(int n, const Value &v, Diagnostics &diag) {
   if (!Ok(rc)) return PostTargetError(api_, diag, SQL_HANDLE_STMT, stmt_, "Binding a parameter failed");
   p.cType = cType;
   p.sqlType = sqlType;
-  p.capacity = textual ? (size_t)(uintptr_t)buffer : 0;
+  p.boundAt = textual ? (uintptr_t)buffer : 0;
   return SQL_SUCCESS;
 }
 
@@ -390,7 +416,6 @@ SQLRETURN TargetStatement::Run(const Value *params, int count, Diagnostics &diag
   if (rc != SQL_NO_DATA && !Ok(rc)) return PostTargetError(api_, diag, SQL_HANDLE_STMT, stmt_, "Execution failed");
   rowCount_ = -1;
   api_->RowCount(stmt_, &rowCount_);
-  rows_.Describe();
   return SQL_SUCCESS;
 }
 

@@ -26,6 +26,19 @@ for n in "${sizes[@]}"; do
   read -r grouped grouped_rss < <("$build/bench/import/measure" "$work/answer" "$build/driver/lumetra-import")
   rows=$(sqlite3 "$work/grouped$n/lumetra.db" "SELECT count(*) FROM people$n")
   [ "$rows" = "$n" ] || { echo "grouped: imported $rows of $n records" >&2; exit 1; }
+  # The same through the ODBC backend, onto our own SQLite backend.
+  eval "$(bash "$here/../../tests/support/temp-dsn.sh" "$build/datasource/liblumetraodbc.so" "$work/nested$n")"
+  cat >> "$work/nested$n/odbc.ini" <<INI
+Backend = ODBC
+Target = Inner
+CommitInterval = 100
+[Inner]
+Driver = $build/datasource/liblumetraodbc.so
+Database = $work/nested$n/inner.db
+INI
+  read -r nested nested_rss < <("$build/bench/import/measure" "$work/answer" "$build/driver/lumetra-import")
+  rows=$(sqlite3 "$work/nested$n/inner.db" "SELECT count(*) FROM people$n")
+  [ "$rows" = "$n" ] || { echo "nested: imported $rows of $n records" >&2; exit 1; }
   loop=$("$build/bench/datasource/bench_driver_insert" "$n" WAL NORMAL)
   odbc=$(awk '/Lumetra/ {print $4}' <<<"$loop")
   direct=$(awk '/SQLite C API/ {print $4}' <<<"$loop")
@@ -33,11 +46,13 @@ for n in "${sizes[@]}"; do
   csv_seconds=$(cd "$work" && "$build/bench/import/measure" "$work/empty" \
     sqlite3 "$work/csv$n.db" "PRAGMA journal_mode=WAL;" "PRAGMA synchronous=NORMAL;" ".import --csv people$n.csv people" | tail -n 1 | awk '{print $1}')
   awk -v n="$n" -v s="$seconds" -v rss="$rss" -v odbc="$odbc" -v direct="$direct" -v csv="$csv_seconds" \
-      -v g="$grouped" -v grss="$grouped_rss" 'BEGIN {
+      -v g="$grouped" -v grss="$grouped_rss" -v nested="$nested" 'BEGIN {
     rate = n / s
     printf "%8d records: program %9.0f records/s, peak RSS %6d KiB | driver loop %9.0f rows/s (ratio %.2f) | direct SQLite %9.0f rows/s (ratio %.2f) | sqlite3 .import %9.0f rows/s (ratio %.2f)\n",
       n, rate, rss, odbc, odbc / rate, direct, direct / rate, n / csv, (n / csv) / rate
     printf "%8d records: program with CommitInterval = 100 %9.0f records/s, peak RSS %6d KiB, %.3f s | sqlite3 .import %.3f s: time ratio program / .import %.2f\n",
       n, n / g, grss, g, csv, g / csv
+    printf "%8d records: program through Backend = ODBC onto SQLite, CommitInterval = 100: %.3f s, %.2f x the direct SQLite backend\n",
+      n, nested, nested / g
   }'
 done
