@@ -41,13 +41,26 @@ std::string FitMessage(std::string s) {
   return s;
 }
 
+/* A record with the prefix; short messages, the usual ones, need no fitting. */
+static void Post(Diagnostics &diag, const char *state, SQLINTEGER native, const char *message, size_t length) {
+  std::string text;
+  text.reserve(sizeof kPrefix + length);
+  text.append(kPrefix).append(message, length);
+  if (text.size() > MESSAGE_KEEP) text = FitMessage(std::move(text));
+  diag.records.push_back({state, native, std::move(text)});
+}
+
 SQLRETURN PostError(Diagnostics &diag, const char *state, SQLINTEGER native, const std::string &message) {
-  diag.records.push_back({state, native, FitMessage(kPrefix + message)});
+  Post(diag, state, native, message.data(), message.size());
   return SQL_ERROR;
 }
 
 void PostInfo(Diagnostics &diag, const char *state, const std::string &message) {
-  diag.records.push_back({state, 0, FitMessage(kPrefix + message)});
+  Post(diag, state, 0, message.data(), message.size());
+}
+
+void PostInfo(Diagnostics &diag, const char *state, const char *message) {
+  Post(diag, state, 0, message, strlen(message));
 }
 
 SQLRETURN CopyOut(Diagnostics *diag, const std::string &s, SQLCHAR *out, SQLLEN size, SQLLEN *length) {
@@ -124,7 +137,7 @@ DS_EXPORT SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, 
       case SQL_DIAG_CURSOR_ROW_COUNT: *(SQLLEN *)info = 0; return SQL_SUCCESS;
       case SQL_DIAG_RETURNCODE: *(SQLRETURN *)info = diag->lastResult; return SQL_SUCCESS;
       case SQL_DIAG_ROW_COUNT:
-        *(SQLLEN *)info = type == SQL_HANDLE_STMT ? ((Stmt *)handle)->rowCount : 0;
+        *(SQLLEN *)info = type == SQL_HANDLE_STMT ? RowCountOf((Stmt *)handle) : 0;
         return SQL_SUCCESS;
       default: return SQL_ERROR;
     }

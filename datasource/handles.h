@@ -108,7 +108,7 @@ struct Stmt {
   std::vector<Value> values;       /* the parameters of the execution under way */
   std::vector<ColumnBinding> bindings;
   std::vector<SQLLEN> getDataOffset; /* per column, for SQLGetData in parts */
-  SQLLEN rowCount = -1;
+  bool executed = false; /* the prepared statement ran last, so it knows the row count */
   SQLULEN *rowsFetched = nullptr;
   SQLUSMALLINT *rowStatus = nullptr;
 };
@@ -138,6 +138,7 @@ inline SQLRETURN Leave(Diagnostics &diag, SQLRETURN rc) {
 /* Diagnostics (diag.cpp). */
 SQLRETURN PostError(Diagnostics &diag, const char *state, SQLINTEGER native, const std::string &message);
 void PostInfo(Diagnostics &diag, const char *state, const std::string &message);
+void PostInfo(Diagnostics &diag, const char *state, const char *message);
 /* Keeps a message's reason within the first 127 characters by shortening
  * its quoted names and paths in the middle. */
 std::string FitMessage(std::string message);
@@ -158,6 +159,9 @@ SQLRETURN ConvertParameters(Stmt *stmt, int count);
  * group commit. */
 SQLRETURN ExecutePrepared(Stmt *stmt, bool grouped);
 void CloseCursor(Stmt *stmt);
+/* Rows the last execution changed, -1 when unknown; asked of the backend
+ * only when the application wants it. */
+SQLLEN RowCountOf(Stmt *stmt);
 /* Opens a catalog result set on the statement. */
 void OpenCatalog(Stmt *stmt, std::unique_ptr<Cursor> rows);
 

@@ -157,7 +157,11 @@ class TargetStatement : public Prepared {
   SQLRETURN Next(Diagnostics &diag) override { return rows_.Next(diag); }
   Value Get(int i) override { return rows_.Get(i); }
   bool HasResultSet() override { return rows_.ColumnCount() > 0; }
-  SQLLEN RowCount() override { return rowCount_; }
+  SQLLEN RowCount() override {
+    SQLLEN n = -1;
+    if (ran_) api_->RowCount(stmt_, &n);
+    return n;
+  }
   void Close() override { api_->FreeStmt(stmt_, SQL_CLOSE); }
   SQLRETURN Execute(const Value *params, int count, Diagnostics &diag) override;
   /* Runs once more with parameters kept from an earlier execution. */
@@ -175,7 +179,7 @@ class TargetStatement : public Prepared {
   TargetRows rows_;
   int params_ = 0;
   std::vector<TargetParam> bound_;
-  SQLLEN rowCount_ = -1;
+  bool ran_ = false;
 };
 
 /* The executions of the open transaction, kept until it ends so that
@@ -409,13 +413,13 @@ SQLRETURN TargetStatement::Bind(int n, const Value &v, Diagnostics &diag) {
 }
 
 SQLRETURN TargetStatement::Run(const Value *params, int count, Diagnostics &diag) {
-  api_->FreeStmt(stmt_, SQL_CLOSE);
+  ran_ = false;
+  if (HasResultSet()) api_->FreeStmt(stmt_, SQL_CLOSE);
   for (int n = 1; n <= count && n <= params_; n++)
     if (Bind(n, params[n - 1], diag) == SQL_ERROR) return SQL_ERROR;
   SQLRETURN rc = api_->Execute(stmt_);
   if (rc != SQL_NO_DATA && !Ok(rc)) return PostTargetError(api_, diag, SQL_HANDLE_STMT, stmt_, "Execution failed");
-  rowCount_ = -1;
-  api_->RowCount(stmt_, &rowCount_);
+  ran_ = true;
   return SQL_SUCCESS;
 }
 

@@ -9,6 +9,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <charconv>
+
 #include "handles.h"
 
 static bool IsCharType(SQLSMALLINT t) {
@@ -141,7 +143,14 @@ static SQLRETURN ConvertNumber(Stmt *stmt, int n, const Param &p, Value *out) {
   out->kind = VALUE_INTEGER;
   out->integer = whole;
   if (!fraction) return SQL_SUCCESS;
-  PostInfo(stmt->diag, "01S07", "Fractional truncation" + Where(n));
+  /* a CDF number with decimals in an I4 column: this runs for many records */
+  static const char kTruncation[] = "Fractional truncation (parameter ";
+  char text[VALUE_TEXT_SIZE];
+  memcpy(text, kTruncation, sizeof kTruncation - 1);
+  char *end = std::to_chars(text + sizeof kTruncation - 1, text + sizeof text - 2, n).ptr;
+  end[0] = ')';
+  end[1] = 0;
+  PostInfo(stmt->diag, "01S07", text);
   return SQL_SUCCESS_WITH_INFO;
 }
 

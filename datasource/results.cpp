@@ -220,7 +220,7 @@ DS_EXPORT SQLRETURN SQL_API SQLGetData(SQLHSTMT h, SQLUSMALLINT column, SQLSMALL
 
 DS_EXPORT SQLRETURN SQL_API SQLRowCount(SQLHSTMT h, SQLLEN *count) {
   ENTER_STMT(h);
-  if (count) *count = stmt->rowCount;
+  if (count) *count = RowCountOf(stmt);
   return Leave(stmt->diag, SQL_SUCCESS);
 }
 

@@ -13,12 +13,14 @@ void CloseCursor(Stmt *stmt) {
   stmt->state = CURSOR_NONE;
 }
 
+SQLLEN RowCountOf(Stmt *stmt) { return stmt->executed && stmt->prepared ? stmt->prepared->RowCount() : -1; }
+
 void OpenCatalog(Stmt *stmt, std::unique_ptr<Cursor> rows) {
   CloseCursor(stmt);
   stmt->catalog = std::move(rows);
   stmt->cursor = stmt->catalog.get();
   stmt->state = CURSOR_BEFORE;
-  stmt->rowCount = -1;
+  stmt->executed = false;
 }
 
 /* The application's SQL as the backend takes it: UTF-8, split into its
@@ -48,7 +50,7 @@ static SQLRETURN Prepare(Stmt *stmt, const std::string &sql) {
       CommitBatch(stmt->dbc, stmt->diag) == SQL_ERROR)
     return SQL_ERROR;
   stmt->prepared.reset();
-  stmt->rowCount = -1;
+  stmt->executed = false;
   return stmt->dbc->backend->Prepare(sql, &stmt->prepared, stmt->diag);
 }
 
@@ -60,10 +62,11 @@ SQLRETURN ExecutePrepared(Stmt *stmt, bool grouped) {
   grouped = grouped && !p->HasResultSet();
   SQLRETURN converted = ConvertParameters(stmt, count);
   if (converted == SQL_ERROR) return AfterStatement(stmt->dbc, SQL_ERROR, stmt->diag);
+  stmt->executed = false;
   if (BeforeStatement(stmt->dbc, p, grouped, stmt->diag) == SQL_ERROR) return SQL_ERROR;
   SQLRETURN ran = p->Execute(stmt->values.data(), count, stmt->diag);
   if (AfterStatement(stmt->dbc, ran, stmt->diag) == SQL_ERROR) return SQL_ERROR;
-  stmt->rowCount = p->RowCount();
+  stmt->executed = true;
   if (p->HasResultSet()) {
     stmt->cursor = p;
     stmt->state = CURSOR_BEFORE;
