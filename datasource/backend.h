@@ -117,5 +117,8 @@ class Backend {
 
 /* Opens the SQLite backend named by the settings; null after posting why. */
 std::unique_ptr<Backend> OpenSqliteBackend(const Settings &settings, Diagnostics &diag);
+/* Connects the PostgreSQL backend to the server the settings name; null
+ * after posting why. */
+std::unique_ptr<Backend> OpenPostgresBackend(const Settings &settings, Diagnostics &diag);
 
 #endif

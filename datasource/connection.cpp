@@ -140,6 +140,7 @@ static SQLRETURN Connect(Dbc *dbc) {
   if (!dbc->charset.Open(charset)) return PostError(dbc->diag, "HY024", 0, "Unknown Charset: " + charset);
   std::string backend = dbc->settings.Get("Backend", "SQLite");
   if (SameKey(backend, "SQLite")) dbc->backend = OpenSqliteBackend(dbc->settings, dbc->diag);
+  else if (SameKey(backend, "PostgreSQL")) dbc->backend = OpenPostgresBackend(dbc->settings, dbc->diag);
   else return PostError(dbc->diag, "HY024", 0, "Unknown Backend: " + backend);
   return dbc->backend ? SQL_SUCCESS : SQL_ERROR;
 }
