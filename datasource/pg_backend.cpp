@@ -529,7 +529,11 @@ std::unique_ptr<Backend> OpenPostgresBackend(const Settings &settings, Diagnosti
   keys.push_back(nullptr);
   vals.push_back(nullptr);
   PGconn *conn = PQconnectdbParams(keys.data(), vals.data(), 0);
-  if (conn && PQstatus(conn) == CONNECTION_OK) return std::make_unique<PgBackend>(conn);
+  if (conn && PQstatus(conn) == CONNECTION_OK) {
+    /* The server's notices would land on the application's stderr. */
+    PQsetNoticeProcessor(conn, [](void *, const char *) {}, nullptr);
+    return std::make_unique<PgBackend>(conn);
+  }
   PostError(diag, "08001", 0, "PostgreSQL: " + OneLine(conn ? PQerrorMessage(conn) : "out of memory"));
   PQfinish(conn);
   return nullptr;
