@@ -90,8 +90,16 @@ c = pyodbc.connect("DSN=Lumetra Data Source")
 for row in c.cursor().execute("SELECT * FROM people"):
     print([(type(v).__name__, v) for v in row])
 '
-from_pg=$(timeout 20 /usr/bin/python3 -c "$read_rows") || fail "pyodbc on PostgreSQL: $from_pg"
-from_sqlite=$(ODBCSYSINI="$work/sqlite" ODBCINI="$work/sqlite/odbc.ini" timeout 20 /usr/bin/python3 -c "$read_rows") \
+# In a sanitizer build the driver needs the sanitizer runtime loaded first.
+python() {
+  if [ -n "${LUMETRA_PYTHON_PRELOAD:-}" ]; then
+    LD_PRELOAD="$LUMETRA_PYTHON_PRELOAD" ASAN_OPTIONS=detect_leaks=0 timeout 20 /usr/bin/python3 "$@"
+  else
+    timeout 20 /usr/bin/python3 "$@"
+  fi
+}
+from_pg=$(python -c "$read_rows") || fail "pyodbc on PostgreSQL: $from_pg"
+from_sqlite=$(ODBCSYSINI="$work/sqlite" ODBCINI="$work/sqlite/odbc.ini" python -c "$read_rows") \
   || fail "pyodbc on SQLite: $from_sqlite"
 [ "$from_pg" = "$from_sqlite" ] || fail "pyodbc rows differ: PostgreSQL $from_pg, SQLite $from_sqlite"
 grep -q "('datetime', datetime.datetime(1999, 12, 31, 0, 0))" <<<"$from_pg" || fail "no datetime from pyodbc: $from_pg"
