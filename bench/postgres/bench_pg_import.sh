@@ -32,7 +32,7 @@ for interval in 100 0; do
   echo "$work/people$interval.cdf" > "$work/answer"
   sleep 0.6 # the statistics collector flushes its counters
   before=$(commits)
-  read -r s _ < <(ODBCINI="$work/odbc$interval.ini" "$build/bench/import/measure" "$work/answer" "$build/driver/lumetra-import")
+  read -r s _ < <(ODBCINI="$work/odbc$interval.ini" "$build/bench/import/measure" "$work/answer" "$build/driver/lumetra-import" 2>/dev/null)
   sleep 0.6
   commits_of[$interval]=$(( $(commits) - before ))
   seconds[$interval]=$s
@@ -44,7 +44,7 @@ done
 sql "CREATE TABLE copied (\"Name\" text, \"Company\" text, \"Amount\" text, \"Price\" text, \"Born\" text, \"At\" text,
      \"Mr\" text, \"Mrs\" text, \"Ms\" text, \"Vip\" text, \"Tags\" text, \"Notes\" text)"
 : > "$work/empty"
-read -r copy_seconds _ < <("$build/bench/import/measure" "$work/empty" psql -X -q -c "\\copy copied FROM '$work/people.csv' CSV HEADER")
+read -r copy_seconds _ < <("$build/bench/import/measure" "$work/empty" psql -X -q -c "\\copy copied FROM '$work/people.csv' CSV HEADER ENCODING 'WIN1252'")
 [ "$(sql 'SELECT count(*) FROM copied')" = "$n" ] || { echo "\\copy stored the wrong count" >&2; exit 1; }
 
 loop() { "$build/bench/postgres/pg_insert_loop" "$n" "$1" 100 | awk '{print $6}'; }
