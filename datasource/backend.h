@@ -119,5 +119,8 @@ class Backend {
 /* Open the backend named by the settings; null after posting why. */
 std::unique_ptr<Backend> OpenSqliteBackend(const Settings &settings, Diagnostics &diag);
 std::unique_ptr<Backend> OpenOdbcBackend(const Settings &settings, Diagnostics &diag);
+/* Connects the PostgreSQL backend to the server the settings name; null
+ * after posting why. */
+std::unique_ptr<Backend> OpenPostgresBackend(const Settings &settings, Diagnostics &diag);
 
 #endif

@@ -147,6 +147,7 @@ static SQLRETURN Connect(Dbc *dbc) {
   std::string backend = dbc->settings.Get("Backend", "SQLite");
   if (SameKey(backend, "SQLite")) dbc->backend = OpenSqliteBackend(dbc->settings, dbc->diag);
   else if (SameKey(backend, "ODBC")) dbc->backend = OpenOdbcBackend(dbc->settings, dbc->diag);
+  else if (SameKey(backend, "PostgreSQL")) dbc->backend = OpenPostgresBackend(dbc->settings, dbc->diag);
   else return PostError(dbc->diag, "HY024", 0, "Unknown Backend: " + backend);
   if (!dbc->backend) return SQL_ERROR;
   StartGroupCommit(dbc, interval);

@@ -8,13 +8,13 @@ set -euo pipefail
 run=(
   build-essential cmake ninja-build g++
   unixodbc unixodbc-dev odbcinst
-  libsqlite3-dev libedit-dev
+  libsqlite3-dev libedit-dev libpq-dev
   qt6-base-dev libxcb1-dev
 )
 base=(
   "${run[@]}" clang libclang-rt-14-dev
   libgtest-dev googletest
-  sqlite3 libsqliteodbc python3 python3-pyodbc
+  sqlite3 libsqliteodbc python3 python3-pyodbc postgresql
   xvfb xdotool x11-apps imagemagick
   dpkg-dev fakeroot lintian man-db shared-mime-info libglib2.0-bin
 )

@@ -27,7 +27,8 @@ page=$(MANWIDTH=200 man --warnings -l "$prefix/share/man/man1/lumetra-import.1.g
 [ ! -s "$work/warnings" ] || fail "man page warnings: $(cat "$work/warnings")"
 for word in 'lumetra-import [FILE]' --help --version 'EXIT STATUS' 130 'Lumetra Data Source' Database \
   JournalMode WAL Synchronous NORMAL CommitInterval 'CommitInterval = 100' Charset WINDOWS-1252 \
-  'SQLDriverConnect' 'DRIVER=' 'lumetra/lumetra.db' setup-dsn.sh; do
+  'SQLDriverConnect' 'DRIVER=' 'lumetra/lumetra.db' setup-dsn.sh \
+  'Backend = PostgreSQL' Server Port UID PWD SSLMode psql; do
   grep -qF -- "$word" <<<"$page" || fail "man page lacks $word"
 done
 

@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# The built program importing into a PostgreSQL server through a DSN with
+# Backend = PostgreSQL: every column kind, the column types and values as
+# psql sees them; a table that exists, a value refused by the core and one
+# refused by the server; pyodbc reading the table with the same rows and
+# Python types as from SQLite; a server killed during a run, which keeps
+# every committed row; and a server stopped before the run.
+#   import_pg_test.sh <lumetra-import> <liblumetraodbc.so>
+set -euo pipefail
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM # the terminal front end
+program=$(realpath "$1")
+driver=$(realpath "$2")
+here=$(cd "$(dirname "$0")" && pwd)
+server="$here/../support/pg-server.sh"
+work=$(mktemp -d /tmp/lumetra-pg-test-XXXXXX)
+pg="$work/pg"
+trap 'bash "$server" stop "$pg" immediate >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+caption='Lumetra - HP Database Import Utility'
+
+chmod 755 "$work" # the server's own user works in $pg
+keys=$(bash "$server" start "$pg")
+eval "$keys"
+mkdir -p "$work/dsn" "$work/sqlite" "$work/files"
+: > "$work/dsn/odbcinst.ini"
+printf '[Lumetra Data Source]\nDriver = %s\n%s' "$driver" "$LUMETRA_PG_DSN_LINES" > "$work/dsn/odbc.ini"
+export ODBCSYSINI="$work/dsn" ODBCINI="$work/dsn/odbc.ini"
+sql() { psql -X -q -A -t -F '|' -v ON_ERROR_STOP=1 -P null=NULL -c "$1"; }
+
+# Runs the program on a file of the work folder; sets $out and $rc.
+run() {
+  set +e
+  out=$(cd "$work/files" && timeout 20 "$program" "$1" </dev/null 2>&1)
+  rc=$?
+  set -e
+  [ "$rc" -ne 124 ] || fail "hangs on $1: $out"
+}
+expect() { [ "$rc" -eq "$1" ] || fail "$2: exit status $rc, wanted $1: $out"; }
+
+# Every column kind; text in the CDF's Windows code page comes out as UTF-8.
+printf 'Name,Phone,Born@D,At@M,Mr@O,Mrs@O,Ms@O,Vip@C,Tags@G,Amt@N,Price@N*,Notes@L\r\n"Baker, Ann",0123,19991231,0930,0,1,0,1,a;b;,12.34,12.34,"two\r\nlines"\r\nBob "B",,1999123,930,1,0,0,0,x,-1.5,5-,\\n\r\n\xe9l\xe8ve,007,20000229,,0,0,1,1,,1.999,,' \
+  > "$work/files/people.cdf"
+run people.cdf
+expect 0 "import of every column kind"
+[ "$(tail -n 1 <<<"$out")" = "$caption  Importing 3" ] || fail "final count: $out"
+types=$(sql "SELECT string_agg(column_name || ' ' || data_type, ', ' ORDER BY ordinal_position) FROM information_schema.columns WHERE table_name = 'people'")
+[ "$types" = "Name text, Phone text, Born timestamp without time zone, At text, Mr smallint, Vip smallint, Tags text, Amt integer, Price integer, Notes text" ] \
+  || fail "column types: $types"
+rows=$(sql 'SELECT * FROM people')
+want=$'Baker, Ann|0123|1999-12-31 00:00:00|09:30|2|1|a;b|12|1234|two\r\nlines\nBob "B"||NULL|930|4|0|x|-1|-500|\r\n\n\xc3\xa9l\xc3\xa8ve|007|2000-02-29 00:00:00||1|1||1|0|'
+[ "$rows" = "$want" ] || fail "stored values: $(printf '%q' "$rows")"
+
+# The same file again: the server's refusal, below the count; nothing added.
+run people.cdf
+expect 1 "table exists"
+[ "$(tail -n 1 <<<"$out")" = "$caption: [Lumetra] PostgreSQL: relation \"people\" already exists" ] || fail "table exists: $out"
+[ "$(sql 'SELECT count(*) FROM people')" = 3 ] || fail "rows added to the existing table"
+
+# A date the core refuses at record 2: record 1 is kept.
+printf 'n@N,d@D\n1,19991231\n2,19991345\n3,20000101\n' > "$work/files/dates.cdf"
+run dates.cdf
+expect 1 "refused date"
+grep -q 'Datetime field overflow: 1999-13-45 is no calendar date' <<<"$out" || fail "refused date: $out"
+[ "$(sql 'SELECT n FROM dates')" = 1 ] || fail "rows before the refused date: $(sql 'SELECT n FROM dates')"
+
+# A value the server refuses at record 4 (a check constraint that an
+# event trigger adds to the new table): records 1 to 3 are kept.
+sql "CREATE FUNCTION no_four() RETURNS event_trigger LANGUAGE plpgsql AS \$\$
+     BEGIN
+       IF EXISTS (SELECT 1 FROM pg_event_trigger_ddl_commands() WHERE object_identity = 'public.checked') THEN
+         ALTER TABLE checked ADD CONSTRAINT no_four CHECK (n <> 4);
+       END IF;
+     END \$\$;
+     CREATE EVENT TRIGGER no_four ON ddl_command_end WHEN TAG IN ('CREATE TABLE') EXECUTE FUNCTION no_four();" >/dev/null
+printf 'n@N\n1\n2\n3\n4\n5\n' > "$work/files/checked.cdf"
+run checked.cdf
+expect 1 "value refused by the server"
+[ "$(tail -n 1 <<<"$out")" = "$caption: [Lumetra] PostgreSQL: new row for relation \"checked\" violates check constraint \"no_four\". Failing row contains (4)." ] \
+  || fail "server's refusal: $out"
+[ "$(sql 'SELECT string_agg(n::text, $$,$$) FROM checked')" = 1,2,3 ] || fail "rows before the server's refusal: $(sql 'SELECT * FROM checked')"
+
+# pyodbc reads the same rows, in the same Python types, as from SQLite.
+: > "$work/sqlite/odbcinst.ini"
+printf '[Lumetra Data Source]\nDriver = %s\nDatabase = %s\n' "$driver" "$work/sqlite/lumetra.db" > "$work/sqlite/odbc.ini"
+ODBCSYSINI="$work/sqlite" ODBCINI="$work/sqlite/odbc.ini" timeout 20 "$program" "$work/files/people.cdf" </dev/null 2>/dev/null \
+  || fail "import into SQLite"
+read_rows='
+import pyodbc
+c = pyodbc.connect("DSN=Lumetra Data Source")
+for row in c.cursor().execute("SELECT * FROM people"):
+    print([(type(v).__name__, v) for v in row])
+'
+# In a sanitizer build the driver needs the sanitizer runtime loaded first.
+python() {
+  if [ -n "${LUMETRA_PYTHON_PRELOAD:-}" ]; then
+    LD_PRELOAD="$LUMETRA_PYTHON_PRELOAD" ASAN_OPTIONS=detect_leaks=0 timeout 20 /usr/bin/python3 "$@"
+  else
+    timeout 20 /usr/bin/python3 "$@"
+  fi
+}
+from_pg=$(python -c "$read_rows") || fail "pyodbc on PostgreSQL: $from_pg"
+from_sqlite=$(ODBCSYSINI="$work/sqlite" ODBCINI="$work/sqlite/odbc.ini" python -c "$read_rows") \
+  || fail "pyodbc on SQLite: $from_sqlite"
+[ "$from_pg" = "$from_sqlite" ] || fail "pyodbc rows differ: PostgreSQL $from_pg, SQLite $from_sqlite"
+grep -q "('datetime', datetime.datetime(1999, 12, 31, 0, 0))" <<<"$from_pg" || fail "no datetime from pyodbc: $from_pg"
+grep -q "('int', 1234)" <<<"$from_pg" || fail "no int from pyodbc: $from_pg"
+
+# The server killed during a run: the program fails with the lost
+# connection, and every row it counted (each was committed) is there.
+{
+  printf 'id@N,name\r\n'
+  seq 1 300000 | sed 's/$/,row/; s/$/\r/'
+} > "$work/files/big.cdf"
+(cd "$work/files" && exec timeout 60 "$program" big.cdf </dev/null >"$work/big.out" 2>&1) &
+runner=$!
+for _ in $(seq 1 200); do
+  n=$(sql "SELECT count(*) FROM big" 2>/dev/null || echo 0)
+  [ "$n" -lt 2000 ] || break
+  sleep 0.05
+done
+bash "$server" stop "$pg" immediate
+set +e
+wait "$runner"
+rc=$?
+set -e
+out=$(tr '\r' '\n' <"$work/big.out")
+expect 1 "server killed during the run"
+grep -q '\[Lumetra\] PostgreSQL: connection to the server lost' <<<"$out" || fail "no lost connection: $out"
+counted=$(grep -o 'Importing [0-9]*' <<<"$out" | tail -n 1 | awk '{print $2}')
+bash "$server" restart "$pg"
+stored=$(sql "SELECT count(*) FROM big")
+[ "$(sql "SELECT count(*) = max(id) FROM big")" = t ] || fail "rows stored out of order"
+# The row under way when the server went may have committed unacknowledged.
+[ "$stored" -ge "$counted" ] && [ "$stored" -le $((counted + 1)) ] || fail "counted $counted rows, stored $stored"
+[ "$counted" -ge 2000 ] && [ "$counted" -lt 300000 ] || fail "the kill did not fall inside the run: $counted"
+echo "server killed after $counted counted rows; $stored stored"
+
+# A server stopped before the run: a clear connect failure, no table.
+bash "$server" stop "$pg"
+run dates.cdf
+expect 1 "server stopped"
+grep -q "^$caption: .*\[Lumetra\] PostgreSQL: connection to server on socket \".*\" failed: No such file or directory" <<<"$out" \
+  || fail "connect failure: $out"
+echo "PostgreSQL import program: all checks passed"
