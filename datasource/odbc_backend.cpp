@@ -9,6 +9,7 @@
  * row fails inside one, the batch is rolled back and its earlier rows
  * are run again, so that they are kept whatever the target does with a
  * transaction after an error. */
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -432,6 +433,12 @@ SQLRETURN TargetStatement::Execute(const Value *params, int count, Diagnostics &
   return SQL_ERROR;
 }
 
+static bool IsZoned(const char *typeName) {
+  std::string t = typeName;
+  for (char &c : t) c = (char)tolower((unsigned char)c);
+  return t.find("zone") != std::string::npos || t.find("tz") != std::string::npos;
+}
+
 /* Type names of the target: the first that SQLGetTypeInfo gives for one
  * of the wanted types, with a length where it takes one. */
 std::string OdbcBackend::TypeNameFor(const SQLSMALLINT *wanted, size_t count, SQLINTEGER minSize,
@@ -450,6 +457,7 @@ std::string OdbcBackend::TypeNameFor(const SQLSMALLINT *wanted, size_t count, SQ
         if (!Ok(api_->GetData(stmt, 6, SQL_C_CHAR, params, sizeof params, &length)) || length == SQL_NULL_DATA)
           params[0] = 0;
         if (minSize > 0 && size > 0 && size < minSize) continue; /* too short for what an import holds */
+        if (IsZoned(name)) continue; /* a FILETIME is a time of day as written, in no zone */
         found = name;
         if (minSize > 0 && params[0]) found += "(" + std::to_string(minSize) + ")";
       }

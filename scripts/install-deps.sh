@@ -14,7 +14,7 @@ run=(
 base=(
   "${run[@]}" clang libclang-rt-14-dev
   libgtest-dev googletest
-  sqlite3 libsqliteodbc python3 python3-pyodbc postgresql
+  sqlite3 libsqliteodbc python3 python3-pyodbc postgresql odbc-postgresql
   xvfb xdotool x11-apps imagemagick
   dpkg-dev fakeroot lintian man-db shared-mime-info libglib2.0-bin
 )
