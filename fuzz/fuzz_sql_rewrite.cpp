@@ -4,14 +4,17 @@
  * exactly; splitting the statements joined again (on lines of their own,
  * after any comment) must give them back,
  * unless the text ends inside an unclosed quote, which swallows the
- * joining semicolons. */
+ * joining semicolons. Numbering '?' markers for PostgreSQL turns some of
+ * the '?' into $1..$n and touches nothing else. */
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "pg_sql.h"
 #include "sql_rewrite.h"
 
 static const TypeWord kSelf[] = {{"LPWSTR", "LPWSTR"}, {"I4", "I4"}, {"I2", "I2"}, {"FILETIME", "FILETIME"}};
@@ -30,6 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   bool closed = SplitStatements(sql + "\n;").size() == statements.size();
   std::vector<std::string> again = SplitStatements(joined);
   if (closed && again.size() != statements.size()) abort();
+  int markers = 0;
+  std::string numbered = NumberMarkers(sql, &markers);
+  size_t grown = 0;
+  for (int k = 1; k <= markers; k++) grown += std::to_string(k).size();
+  if (markers < 0 || (size_t)markers > (size_t)std::count(sql.begin(), sql.end(), '?')) abort();
+  if (numbered.size() != sql.size() + grown) abort();
   for (size_t i = 0; closed && i < again.size(); i++)
     if (again[i].compare(0, statements[i].size(), statements[i]) != 0) abort();
   return 0;
