@@ -28,7 +28,7 @@ page=$(MANWIDTH=200 man --warnings -l "$prefix/share/man/man1/lumetra-import.1.g
 for word in 'lumetra-import [FILE]' --help --version 'EXIT STATUS' 130 'Lumetra Data Source' Database \
   JournalMode WAL Synchronous NORMAL CommitInterval 'CommitInterval = 100' Charset WINDOWS-1252 \
   'SQLDriverConnect' 'DRIVER=' 'lumetra/lumetra.db' setup-dsn.sh \
-  'Backend = PostgreSQL' Server Port UID PWD SSLMode psql; do
+  'Backend = PostgreSQL' Server Port UID PWD SSLMode psql 'Backend = ODBC' Target SQLGetTypeInfo; do
   grep -qF -- "$word" <<<"$page" || fail "man page lacks $word"
 done
 
