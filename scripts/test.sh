@@ -14,6 +14,7 @@ cmake --build build-i386
 cmake -S . -B build -G Ninja -DLUMETRA_WERROR=ON \
   -DLUMETRA_WIN64_EXE="$root/build-win-x86_64/driver/win32/lumetra-import.exe" \
   -DLUMETRA_WIN32_EXE="$root/build-win-i686/driver/win32/lumetra-import.exe" \
-  -DLUMETRA_DRIVER32="$root/build-i386/datasource/liblumetraodbc.so"
+  -DLUMETRA_DRIVER32="$root/build-i386/datasource/liblumetraodbc.so" \
+  -DLUMETRA_WIN64_BUILD="$root/build-win-x86_64" -DLUMETRA_WIN32_BUILD="$root/build-win-i686"
 cmake --build build
 ctest --test-dir build --output-on-failure -j2
