@@ -1,17 +1,12 @@
-/* charset.cpp: UTF-8 checks, WINDOWS-1252 and UTF-16 conversions, and
- * iconv for the encodings a data source names. */
+/* charset.cpp: UTF-8 checks, and the WINDOWS-1252 and UTF-16
+ * conversions that need no platform library. The encodings a data source
+ * names are converted in charset_iconv.cpp or charset_win32.cpp. */
 #include "charset.h"
 
-#include <errno.h>
 #include <stdint.h>
 #include <string.h>
 
-enum { CONVERT_CHUNK = 4096 };
-
-
-/* The length of the UTF-8 sequence at s (n bytes left), 0 if invalid:
- * no overlong forms, no surrogates, nothing above U+10FFFF. */
-static size_t SequenceLength(const unsigned char *s, size_t n) {
+size_t Utf8SequenceLength(const unsigned char *s, size_t n) {
   unsigned char c = s[0];
   if (c < 0x80) return 1;
   size_t len;
@@ -42,7 +37,7 @@ bool IsValidUtf8(const char *text, size_t n) {
         continue;
       }
     }
-    size_t len = SequenceLength(s + i, n - i);
+    size_t len = Utf8SequenceLength(s + i, n - i);
     if (len == 0) return false;
     i += len;
   }
@@ -101,7 +96,7 @@ void Utf8ToUtf16(const char *text, size_t n, std::u16string *out) {
   const unsigned char *s = (const unsigned char *)text;
   out->clear();
   for (size_t i = 0; i < n;) {
-    size_t len = SequenceLength(s + i, n - i);
+    size_t len = Utf8SequenceLength(s + i, n - i);
     if (len == 0) {
       out->push_back(0xFFFD);
       i++;
@@ -117,84 +112,4 @@ void Utf8ToUtf16(const char *text, size_t n, std::u16string *out) {
     }
     i += len;
   }
-}
-
-Charset::~Charset() { Close(); }
-
-void Charset::Close() {
-  if (in_ != (iconv_t)-1) iconv_close(in_);
-  if (out_ != (iconv_t)-1) iconv_close(out_);
-  in_ = out_ = (iconv_t)-1;
-  name_.clear();
-}
-
-bool Charset::Open(const std::string &name) {
-  Close();
-  if (name.empty()) return true;
-  in_ = iconv_open("UTF-8", name.c_str());
-  out_ = iconv_open((name + "//TRANSLIT").c_str(), "UTF-8");
-  if (in_ == (iconv_t)-1 || out_ == (iconv_t)-1) {
-    Close();
-    return false;
-  }
-  name_ = name;
-  return true;
-}
-
-TextResult Charset::ToUtf8(const char *s, size_t n, std::string *out, size_t *badOffset) const {
-  if (!Explicit()) {
-    if (IsValidUtf8(s, n)) return TEXT_KEPT;
-    Windows1252ToUtf8(s, n, out);
-    return TEXT_CONVERTED;
-  }
-  out->clear();
-  iconv(in_, nullptr, nullptr, nullptr, nullptr);
-  char *from = (char *)s;
-  size_t left = n;
-  char chunk[CONVERT_CHUNK];
-  while (left > 0) {
-    char *to = chunk;
-    size_t room = sizeof chunk;
-    size_t rc = iconv(in_, &from, &left, &to, &room);
-    out->append(chunk, (size_t)(to - chunk));
-    if (rc == (size_t)-1 && errno != E2BIG) {
-      *badOffset = (size_t)(from - s);
-      return TEXT_INVALID;
-    }
-  }
-  /* A stateful encoding may still owe its closing shift sequence. */
-  char *to = chunk;
-  size_t room = sizeof chunk;
-  iconv(in_, nullptr, nullptr, &to, &room);
-  out->append(chunk, (size_t)(to - chunk));
-  return TEXT_CONVERTED;
-}
-
-void Charset::FromUtf8(const char *s, size_t n, std::string *out) const {
-  out->clear();
-  if (!Explicit()) {
-    out->assign(s, n);
-    return;
-  }
-  iconv(out_, nullptr, nullptr, nullptr, nullptr);
-  char *from = (char *)s;
-  size_t left = n;
-  char chunk[CONVERT_CHUNK];
-  while (left > 0) {
-    char *to = chunk;
-    size_t room = sizeof chunk;
-    size_t rc = iconv(out_, &from, &left, &to, &room);
-    out->append(chunk, (size_t)(to - chunk));
-    if (rc != (size_t)-1 || errno == E2BIG) continue;
-    /* Not UTF-8, or no way to write it: one '?' for the character. */
-    *out += '?';
-    size_t skip = SequenceLength((const unsigned char *)from, left);
-    if (skip == 0) skip = 1;
-    from += skip;
-    left -= skip;
-  }
-  char *to = chunk;
-  size_t room = sizeof chunk;
-  iconv(out_, nullptr, nullptr, &to, &room);
-  out->append(chunk, (size_t)(to - chunk));
 }

@@ -5,7 +5,9 @@
 #ifndef LUMETRA_DS_CHARSET_H
 #define LUMETRA_DS_CHARSET_H
 
+#ifndef _WIN32
 #include <iconv.h>
+#endif
 #include <stddef.h>
 
 #include <string>
@@ -13,6 +15,9 @@
 enum TextResult { TEXT_KEPT, TEXT_CONVERTED, TEXT_INVALID };
 
 bool IsValidUtf8(const char *s, size_t n);
+/* The length of the UTF-8 sequence at s (n bytes left), 0 if invalid:
+ * no overlong forms, no surrogates, nothing above U+10FFFF. */
+size_t Utf8SequenceLength(const unsigned char *s, size_t n);
 void Windows1252ToUtf8(const char *s, size_t n, std::string *out);
 /* UTF-16 (host order, as SQLWCHAR) and UTF-8; unpaired surrogates become U+FFFD. */
 void Utf16ToUtf8(const unsigned short *s, size_t units, std::string *out);
@@ -25,7 +30,8 @@ class Charset {
   Charset &operator=(const Charset &) = delete;
   ~Charset();
 
-  /* Selects an iconv encoding by name; "" selects the automatic rule. */
+  /* Selects an encoding by its iconv name; "" selects the automatic rule.
+   * On Windows only the names with a Windows code page are known. */
   bool Open(const std::string &name);
   const std::string &Name() const { return name_; }
   bool Explicit() const { return !name_.empty(); }
@@ -40,8 +46,12 @@ class Charset {
  private:
   void Close();
   std::string name_;
+#ifdef _WIN32
+  unsigned codePage_ = 0;
+#else
   iconv_t in_ = (iconv_t)-1;
   iconv_t out_ = (iconv_t)-1;
+#endif
 };
 
 #endif

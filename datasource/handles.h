@@ -20,7 +20,13 @@
 #include "charset.h"
 #include "settings.h"
 
+/* An ODBC entry point of the driver. Windows exports it from the DLL (the
+ * link strips the stdcall decoration); Linux leaves it visible. */
+#ifdef _WIN32
+#define DS_EXPORT extern "C" __declspec(dllexport)
+#else
 #define DS_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 struct DiagRecord {
   std::string state; /* five characters */

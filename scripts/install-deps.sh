@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need.
 #   install-deps.sh --run      only what building and running the program needs
 #   install-deps.sh            Linux build, tests, benchmarks, fuzzing, packaging
-#   install-deps.sh --windows  also the mingw-w64 cross build and Wine
+#   install-deps.sh --windows  also the mingw-w64 cross build, NSIS and Wine
 set -euo pipefail
 
 run=(
@@ -19,7 +19,7 @@ base=(
   dpkg-dev fakeroot lintian man-db shared-mime-info libglib2.0-bin
 )
 windows=(
-  mingw-w64 wine wine64 wine32:i386
+  mingw-w64 wine wine64 wine32:i386 nsis
   g++-multilib libsqlite3-dev:i386 unixodbc-dev:i386 libodbc2:i386
 )
 

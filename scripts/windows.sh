@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Cross-builds the Windows program for 32-bit and 64-bit Windows with
-# mingw-w64, from the same sources as the Linux one.
+# Cross-builds the Windows program and the ODBC driver (lumetraodbc.dll)
+# for 32-bit and 64-bit Windows with mingw-w64, from the same sources as
+# the Linux ones.
 #   windows.sh [build-folder-prefix=build-win]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,5 +11,5 @@ for arch in i686 x86_64; do
   cmake -S . -B "$prefix-$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" \
     -DLUMETRA_WERROR=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$prefix-$arch"
-  echo "built $prefix-$arch/driver/win32/lumetra-import.exe"
+  echo "built $prefix-$arch/driver/win32/lumetra-import.exe and $prefix-$arch/datasource/lumetraodbc.dll"
 done
