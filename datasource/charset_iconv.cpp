@@ -28,60 +28,53 @@ bool Charset::Open(const std::string &name) {
   return true;
 }
 
-TextResult Charset::ToUtf8(const char *s, size_t n, std::string *out, size_t *badOffset) const {
-  if (!Explicit()) {
-    if (IsValidUtf8(s, n)) return TEXT_KEPT;
-    Windows1252ToUtf8(s, n, out);
-    return TEXT_CONVERTED;
-  }
+/* Converts s through cd into *out. A byte sequence cd cannot take either
+ * stops it (false, its offset in *badOffset) or, when replace is set,
+ * becomes one '?' for the UTF-8 character there. */
+static bool Convert(iconv_t cd, const char *s, size_t n, std::string *out, bool replace, size_t *badOffset) {
   out->clear();
-  iconv(in_, nullptr, nullptr, nullptr, nullptr);
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
   char *from = (char *)s;
   size_t left = n;
   char chunk[CONVERT_CHUNK];
   while (left > 0) {
     char *to = chunk;
     size_t room = sizeof chunk;
-    size_t rc = iconv(in_, &from, &left, &to, &room);
-    out->append(chunk, (size_t)(to - chunk));
-    if (rc == (size_t)-1 && errno != E2BIG) {
-      *badOffset = (size_t)(from - s);
-      return TEXT_INVALID;
-    }
-  }
-  /* A stateful encoding may still owe its closing shift sequence. */
-  char *to = chunk;
-  size_t room = sizeof chunk;
-  iconv(in_, nullptr, nullptr, &to, &room);
-  out->append(chunk, (size_t)(to - chunk));
-  return TEXT_CONVERTED;
-}
-
-void Charset::FromUtf8(const char *s, size_t n, std::string *out) const {
-  out->clear();
-  if (!Explicit()) {
-    out->assign(s, n);
-    return;
-  }
-  iconv(out_, nullptr, nullptr, nullptr, nullptr);
-  char *from = (char *)s;
-  size_t left = n;
-  char chunk[CONVERT_CHUNK];
-  while (left > 0) {
-    char *to = chunk;
-    size_t room = sizeof chunk;
-    size_t rc = iconv(out_, &from, &left, &to, &room);
+    size_t rc = iconv(cd, &from, &left, &to, &room);
     out->append(chunk, (size_t)(to - chunk));
     if (rc != (size_t)-1 || errno == E2BIG) continue;
-    /* Not UTF-8, or no way to write it: one '?' for the character. */
+    if (!replace) {
+      *badOffset = (size_t)(from - s);
+      return false;
+    }
     *out += '?';
     size_t skip = Utf8SequenceLength((const unsigned char *)from, left);
     if (skip == 0) skip = 1;
     from += skip;
     left -= skip;
   }
+  /* A stateful encoding may still owe its closing shift sequence. */
   char *to = chunk;
   size_t room = sizeof chunk;
-  iconv(out_, nullptr, nullptr, &to, &room);
+  iconv(cd, nullptr, nullptr, &to, &room);
   out->append(chunk, (size_t)(to - chunk));
+  return true;
+}
+
+TextResult Charset::ToUtf8(const char *s, size_t n, std::string *out, size_t *badOffset) const {
+  if (!Explicit()) {
+    if (IsValidUtf8(s, n)) return TEXT_KEPT;
+    Windows1252ToUtf8(s, n, out);
+    return TEXT_CONVERTED;
+  }
+  return Convert(in_, s, n, out, false, badOffset) ? TEXT_CONVERTED : TEXT_INVALID;
+}
+
+void Charset::FromUtf8(const char *s, size_t n, std::string *out) const {
+  if (!Explicit()) {
+    out->assign(s, n);
+    return;
+  }
+  size_t unused;
+  Convert(out_, s, n, out, true, &unused);
 }

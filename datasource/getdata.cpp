@@ -147,7 +147,7 @@ static const double kTwoTo63 = 9223372036854775808.0;
 
 static SQLRETURN OutOfRange(Stmt *stmt) { return PostError(stmt->diag, "22003", 0, "Numeric value out of range"); }
 static SQLRETURN NotANumber(Stmt *stmt) {
-  return PostError(stmt->diag, "22018", 0, "Invalid character value for cast specification");
+  return PostError(stmt->diag, "22018", 0, "Invalid character value: the text is not a number or a date");
 }
 
 static SQLRETURN GetInteger(Stmt *stmt, const IntegerTarget &t, const Number &n, SQLPOINTER out, SQLLEN *indicator) {
