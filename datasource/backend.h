@@ -106,6 +106,10 @@ class Backend {
   virtual const TypeFact *Types(size_t *count) = 0;
   virtual SQLRETURN Prepare(const std::string &sql, std::unique_ptr<Prepared> *out, Diagnostics &diag) = 0;
   virtual SQLRETURN Begin(Diagnostics &diag) = 0;
+  /* Begins the transaction of a group-commit batch: it holds only the
+   * executions of one prepared statement, each already acknowledged, so
+   * a backend may confirm them at the commit instead of one by one. */
+  virtual SQLRETURN BeginBatch(Diagnostics &diag) { return Begin(diag); }
   virtual SQLRETURN Commit(Diagnostics &diag) = 0;
   virtual SQLRETURN Rollback(Diagnostics &diag) = 0;
   virtual bool InTransaction() = 0;

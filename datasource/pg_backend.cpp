@@ -8,7 +8,14 @@
  * Inside an open transaction every command therefore runs within a
  * savepoint sent in the same round trip (libpq's pipeline mode) and, when
  * it fails, the transaction is rolled back to that savepoint: it keeps
- * every earlier statement and can still commit, as SQLite's does. */
+ * every earlier statement and can still commit, as SQLite's does.
+ *
+ * A group-commit batch of a plain INSERT is streamed with COPY instead,
+ * since an execution per row waits for a round trip each: the rows are
+ * confirmed when the COPY ends, at the batch's commit or before anything
+ * else runs. When the server refuses one, the rows before it are sent
+ * again from the kept lines and stay in the batch, and the call that
+ * ended the COPY reports the refusal and which row it was. */
 #include <libpq-fe.h>
 #include <math.h>
 #include <stdio.h>
@@ -116,19 +123,21 @@ std::string OneLine(const char *text) {
   return s;
 }
 
-/* The server's SQLSTATE and message; 08S01 once the connection is gone. */
-SQLRETURN PostPgError(Diagnostics &diag, PGconn *conn, const PGresult *r) {
+/* The server's SQLSTATE and message; 08S01 once the connection is gone.
+ * where, when given, says first which rows the error is about. */
+SQLRETURN PostPgError(Diagnostics &diag, PGconn *conn, const PGresult *r, const std::string &where = "") {
+  std::string prefix = "PostgreSQL: " + (where.empty() ? "" : where + ": ");
   if (PQstatus(conn) == CONNECTION_BAD) {
     const char *primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     std::string why = primary ? primary : OneLine(PQerrorMessage(conn));
-    return PostError(diag, "08S01", 0, "PostgreSQL: connection to the server lost: " + why);
+    return PostError(diag, "08S01", 0, prefix + "connection to the server lost: " + why);
   }
   const char *state = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
   const char *primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
   const char *detail = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_DETAIL) : nullptr;
   std::string message = primary ? primary : OneLine(PQerrorMessage(conn));
   if (detail) message += std::string(". ") + detail;
-  return PostError(diag, state && strlen(state) == 5 ? state : "HY000", 0, "PostgreSQL: " + message);
+  return PostError(diag, state && strlen(state) == 5 ? state : "HY000", 0, prefix + message);
 }
 
 /* A parameter as the server takes it: text in the type's input form, or
@@ -181,6 +190,34 @@ SQLRETURN ToWire(const Value &v, Oid type, int n, WireParam *out, Diagnostics &d
   return SQL_SUCCESS;
 }
 
+/* COPY text is sent in pieces of this size, and a batch's kept lines
+ * are confirmed (and a new savepoint set) once they grow to the other. */
+enum { COPY_SEND_BYTES = 1 << 16, COPY_KEEP_BYTES = 8 << 20 };
+
+/* The line number in COPY's error context, "COPY t, line 5, column a: ...";
+ * 0 when there is none. */
+size_t RefusedLine(const PGresult *r) {
+  const char *context = PQresultErrorField(r, PG_DIAG_CONTEXT);
+  const char *at = context ? strstr(context, ", line ") : nullptr;
+  return at ? strtoul(at + 7, nullptr, 10) : 0;
+}
+
+/* The rows a COPY carries: its lines since the savepoint before it. */
+struct CopyStream {
+  bool open = false;
+  const void *owner = nullptr; /* the statement whose rows these are */
+  std::string command;         /* COPY ... FROM STDIN */
+  std::string lines;
+  std::vector<size_t> ends; /* where each line ends */
+  size_t sent = 0;
+  long firstRow = 0; /* the statement's execution that gave the first line */
+  void Clear() {
+    lines.clear();
+    ends.clear();
+    sent = 0;
+  }
+};
+
 /* The connection and the commands run on it. */
 class PgConnection {
  public:
@@ -191,9 +228,45 @@ class PgConnection {
   /* Has the application's or the core's BEGIN left a transaction open? */
   bool InTransaction() {
     PGTransactionStatusType s = PQtransactionStatus(conn_);
-    return s == PQTRANS_INTRANS || s == PQTRANS_INERROR || (s == PQTRANS_UNKNOWN && begun_);
+    return copy_.open || s == PQTRANS_INTRANS || s == PQTRANS_INERROR || (s == PQTRANS_UNKNOWN && begun_);
   }
   void SetBegun(bool begun) { begun_ = begun; }
+  bool Batching() const { return batching_; }
+  void SetBatching(bool batching) { batching_ = batching; }
+  bool Copying() const { return copy_.open; }
+
+  /* Streams one row of owner, a line of COPY text, in the open batch. */
+  SQLRETURN StreamRow(const void *owner, long row, const std::string &command, const std::string &line,
+                      Diagnostics &diag) {
+    if (copy_.open && copy_.owner != owner && FinishCopy(diag) == SQL_ERROR) return SQL_ERROR;
+    if (!copy_.open && StartCopy(owner, command, diag) == SQL_ERROR) return SQL_ERROR;
+    if (copy_.ends.empty()) copy_.firstRow = row;
+    copy_.lines += line;
+    copy_.lines += '\n';
+    copy_.ends.push_back(copy_.lines.size());
+    if (copy_.lines.size() - copy_.sent >= COPY_SEND_BYTES && SendCopyLines(diag) == SQL_ERROR) return SQL_ERROR;
+    return copy_.lines.size() >= COPY_KEEP_BYTES ? FinishCopy(diag) : SQL_SUCCESS;
+  }
+
+  /* Ends a running COPY: its rows are confirmed, or the ones before a
+   * refused row are kept and the refusal is reported. */
+  SQLRETURN FinishCopy(Diagnostics &diag) {
+    if (!copy_.open) return SQL_SUCCESS;
+    copy_.open = false;
+    if (SendCopyLines(diag) == SQL_ERROR) return SQL_ERROR;
+    Result r = EndCopyData(nullptr);
+    if (!Succeeded(r.get())) return RecoverCopy(r.get(), diag);
+    copy_.Clear();
+    return SQL_SUCCESS;
+  }
+
+  /* Abandons a running COPY, for a rollback. */
+  void AbortCopy() {
+    if (!copy_.open) return;
+    copy_.open = false;
+    copy_.Clear();
+    EndCopyData("rolled back");
+  }
 
   /* Runs the commands that send queues (each gives one result) in one
    * round trip and hands back their results. Inside an open transaction
@@ -202,6 +275,7 @@ class PgConnection {
    * ends the transaction itself. */
   SQLRETURN Run(int commands, const std::function<bool()> &send, std::vector<Result> *results, Diagnostics &diag,
                 bool guard = true) {
+    if (FinishCopy(diag) == SQL_ERROR) return SQL_ERROR;
     bool wrapped = guard && PQtransactionStatus(conn_) == PQTRANS_INTRANS;
     results->clear();
     if (!PQenterPipelineMode(conn_)) return PostPgError(diag, conn_, nullptr);
@@ -250,6 +324,59 @@ class PgConnection {
   }
 
  private:
+  SQLRETURN StartCopy(const void *owner, const std::string &command, Diagnostics &diag) {
+    Result mark = Wrap(PQexec(conn_, "SAVEPOINT lumetra_copy"));
+    if (!Succeeded(mark.get())) return PostPgError(diag, conn_, mark.get());
+    Result r = Wrap(PQexec(conn_, command.c_str()));
+    if (PQresultStatus(r.get()) != PGRES_COPY_IN) {
+      SQLRETURN rc = PostPgError(diag, conn_, r.get());
+      PQclear(PQexec(conn_, "ROLLBACK TO SAVEPOINT lumetra_copy"));
+      return rc;
+    }
+    copy_.Clear();
+    copy_.open = true;
+    copy_.owner = owner;
+    copy_.command = command;
+    return SQL_SUCCESS;
+  }
+
+  SQLRETURN SendCopyLines(Diagnostics &diag) {
+    const char *from = copy_.lines.data() + copy_.sent;
+    size_t size = copy_.lines.size() - copy_.sent;
+    copy_.sent = copy_.lines.size();
+    if (size == 0 || PQputCopyData(conn_, from, (int)size) == 1) return SQL_SUCCESS;
+    copy_.open = false;
+    return PostPgError(diag, conn_, nullptr);
+  }
+
+  /* Ends the COPY data (with an error, to abandon it) and takes its result. */
+  Result EndCopyData(const char *error) {
+    PQputCopyEnd(conn_, error);
+    Result r = Wrap(PQgetResult(conn_));
+    while (PGresult *more = PQgetResult(conn_)) PQclear(more);
+    return r;
+  }
+
+  /* After COPY refused a row: back to the savepoint before it, the rows
+   * before the refused one sent again, and the refusal reported. */
+  SQLRETURN RecoverCopy(const PGresult *failed, Diagnostics &diag) {
+    size_t line = RefusedLine(failed), rows = copy_.ends.size();
+    bool known = line >= 1 && line <= rows;
+    size_t keep = known && line > 1 ? copy_.ends[line - 2] : 0;
+    bool back = PQstatus(conn_) == CONNECTION_OK && Succeeded(Wrap(PQexec(conn_, "ROLLBACK TO SAVEPOINT lumetra_copy")).get());
+    bool kept = back && known;
+    if (kept && keep > 0) {
+      Result r = Wrap(PQexec(conn_, copy_.command.c_str()));
+      kept = PQresultStatus(r.get()) == PGRES_COPY_IN && PQputCopyData(conn_, copy_.lines.data(), (int)keep) == 1 &&
+             Succeeded(EndCopyData(nullptr).get());
+    }
+    long first = copy_.firstRow, last = first + (long)rows - 1, refused = first + (long)line - 1;
+    std::string where = kept ? "row " + std::to_string(refused) + (refused < last ? " and the rows after it" : "")
+                             : "rows " + std::to_string(first) + " to " + std::to_string(last);
+    copy_.Clear();
+    return PostPgError(diag, conn_, failed, where + " not stored");
+  }
+
   /* A COPY the driver cannot feed: ended at once, so the pipeline goes on. */
   void EndCopy(const PGresult *r) {
     if (PQresultStatus(r) == PGRES_COPY_IN) PQputCopyEnd(conn_, "COPY FROM STDIN is not supported by this driver");
@@ -260,18 +387,37 @@ class PgConnection {
   }
 
   PGconn *conn_;
-  bool begun_ = false; /* the core's Begin, until its Commit or Rollback */
+  bool begun_ = false;    /* the core's Begin, until its Commit or Rollback */
+  bool batching_ = false; /* the transaction is a group-commit batch */
+  CopyStream copy_;
+};
+
+/* How a plain insert's rows go into a COPY; empty for other statements. */
+struct CopyPlan {
+  std::string command; /* COPY table [(columns)] FROM STDIN */
+  std::string table;
+  bool allColumns = false; /* no column list: COPY needs every column */
+
+  static CopyPlan Of(const std::string &sql) {
+    CopyPlan plan;
+    std::string columns;
+    int markers = 0;
+    if (!CopyTarget(sql, &plan.table, &columns, &markers)) return plan;
+    plan.command = "COPY " + plan.table + (columns.empty() ? "" : " ") + columns + " FROM STDIN";
+    plan.allColumns = columns.empty();
+    return plan;
+  }
 };
 
 class PgPrepared : public Prepared {
  public:
-  PgPrepared(PgConnection &c, std::string name, Result described, bool guard)
-      : c_(c), name_(std::move(name)), described_(std::move(described)), guard_(guard) {}
+  PgPrepared(PgConnection &c, std::string name, Result described, bool guard, CopyPlan copy)
+      : c_(c), name_(std::move(name)), described_(std::move(described)), guard_(guard), copy_(std::move(copy)) {}
 
   ~PgPrepared() override {
-    /* A failed transaction refuses even this; the name then lasts until
-     * the connection ends. */
-    if (PQtransactionStatus(c_.conn()) == PQTRANS_INERROR || PQstatus(c_.conn()) != CONNECTION_OK) return;
+    /* A failed transaction refuses even this, and a running COPY takes
+     * nothing else; the name then lasts until the connection ends. */
+    if (c_.Copying() || PQtransactionStatus(c_.conn()) == PQTRANS_INERROR || PQstatus(c_.conn()) != CONNECTION_OK) return;
     std::string sql = "DEALLOCATE " + name_;
     PQclear(PQexec(c_.conn(), sql.c_str()));
   }
@@ -282,6 +428,7 @@ class PgPrepared : public Prepared {
     return result_ ? PQresultStatus(result_.get()) == PGRES_TUPLES_OK : PQnfields(described_.get()) > 0;
   }
   SQLLEN RowCount() override {
+    if (streamed_) return 1;
     if (!result_ || PQresultStatus(result_.get()) != PGRES_COMMAND_OK) return result_ ? 0 : -1;
     const char *tuples = PQcmdTuples(result_.get());
     return *tuples ? (SQLLEN)atoll(tuples) : -1;
@@ -289,6 +436,8 @@ class PgPrepared : public Prepared {
 
   SQLRETURN Execute(const Value *params, int count, Diagnostics &diag) override {
     Close();
+    executions_++;
+    if (c_.Batching() && CanCopy()) return Stream(params, count, diag);
     wire_.resize((size_t)count);
     values_.resize((size_t)count);
     lengths_.resize((size_t)count);
@@ -352,9 +501,54 @@ class PgPrepared : public Prepared {
   void Close() override {
     result_.reset();
     row_ = -1;
+    streamed_ = false;
   }
 
  private:
+  /* Is the statement a plain insert into a table that COPY fills as the
+   * insert would: no rules, and every column given? Asked once. */
+  bool CanCopy() {
+    if (copy_.command.empty() || copyable_ != UNKNOWN) return copyable_ == YES;
+    static const char kAsk[] =
+        "SELECT c.relkind IN ('r', 'p') AND NOT c.relhasrules, count(a.attnum), "
+        "coalesce(bool_or(a.attgenerated <> ''), false) FROM pg_catalog.pg_class c "
+        "LEFT JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
+        "WHERE c.oid = pg_catalog.to_regclass($1) GROUP BY c.oid";
+    const char *values[1] = {copy_.table.c_str()};
+    Diagnostics ignored;
+    std::vector<Result> results;
+    copyable_ = NO;
+    if (c_.Run(1, [&] { return PQsendQueryParams(c_.conn(), kAsk, 1, nullptr, values, nullptr, nullptr, 0) == 1; },
+               &results, ignored) == SQL_ERROR || PQntuples(results[0].get()) != 1)
+      return false;
+    PGresult *r = results[0].get();
+    bool plain = PQgetvalue(r, 0, 0)[0] == 't';
+    bool everyColumn = atoi(PQgetvalue(r, 0, 1)) == ParamCount() && PQgetvalue(r, 0, 2)[0] == 'f';
+    if (plain && (!copy_.allColumns || everyColumn)) copyable_ = YES;
+    return copyable_ == YES;
+  }
+
+  /* One execution as a line of the batch's COPY. */
+  SQLRETURN Stream(const Value *params, int count, Diagnostics &diag) {
+    line_.clear();
+    WireParam &w = scratch_;
+    for (int i = 0; i < count; i++) {
+      if (i > 0) line_ += '\t';
+      if (ToWire(params[i], PQparamtype(described_.get(), i), i + 1, &w, diag) == SQL_ERROR) return SQL_ERROR;
+      if (w.null) {
+        line_ += "\\N";
+      } else if (w.binary) {
+        line_ += "\\\\x"; /* bytea's hex input, its backslash escaped */
+        for (unsigned char b : w.text) line_ += {kHex[b >> 4], kHex[b & 15]};
+      } else {
+        AppendCopyText(&line_, w.text.data(), w.text.size());
+      }
+    }
+    if (c_.StreamRow(this, executions_, copy_.command, line_, diag) == SQL_ERROR) return SQL_ERROR;
+    streamed_ = true;
+    return SQL_SUCCESS;
+  }
+
   const PGresult *Description() { return result_ && PQnfields(result_.get()) > 0 ? result_.get() : described_.get(); }
 
   /* bytea's hex output form, \x0a1b... */
@@ -368,6 +562,12 @@ class PgPrepared : public Prepared {
   std::string name_;
   Result described_;
   bool guard_;
+  CopyPlan copy_;
+  enum { UNKNOWN, YES, NO } copyable_ = UNKNOWN;
+  bool streamed_ = false;
+  long executions_ = 0; /* since the statement was prepared */
+  std::string line_;
+  WireParam scratch_;
   Result result_{nullptr, PQclear};
   int row_ = -1;
   std::vector<WireParam> wire_;
@@ -406,7 +606,7 @@ class PgBackend : public Backend {
              PQsendDescribePrepared(c_.conn(), name.c_str()) == 1;
     }, &results, diag);
     if (rc == SQL_ERROR) return rc;
-    out->reset(new PgPrepared(c_, name, std::move(results[1]), guard));
+    out->reset(new PgPrepared(c_, name, std::move(results[1]), guard, CopyPlan::Of(sql)));
     return SQL_SUCCESS;
   }
 
@@ -415,17 +615,27 @@ class PgBackend : public Backend {
     if (rc != SQL_ERROR) c_.SetBegun(true);
     return rc;
   }
+  SQLRETURN BeginBatch(Diagnostics &diag) override {
+    SQLRETURN rc = Begin(diag);
+    c_.SetBatching(rc != SQL_ERROR);
+    return rc;
+  }
+  /* A refused streamed row is reported after the rows before it commit. */
   SQLRETURN Commit(Diagnostics &diag) override {
+    SQLRETURN streamed = c_.FinishCopy(diag);
     c_.SetBegun(false);
+    c_.SetBatching(false);
     Result r{nullptr, PQclear};
     SQLRETURN rc = c_.Command("COMMIT", diag, &r);
     /* COMMIT of a failed transaction rolls it back and says so. */
     if (rc != SQL_ERROR && strcmp(PQcmdStatus(r.get()), "ROLLBACK") == 0)
       return PostError(diag, "40000", 0, "PostgreSQL: the transaction had failed and was rolled back");
-    return rc;
+    return streamed == SQL_ERROR ? SQL_ERROR : rc;
   }
   SQLRETURN Rollback(Diagnostics &diag) override {
+    c_.AbortCopy();
     c_.SetBegun(false);
+    c_.SetBatching(false);
     return c_.Command("ROLLBACK", diag);
   }
   bool InTransaction() override { return c_.InTransaction(); }

@@ -109,3 +109,86 @@ bool IsTransactionControl(const std::string &s) {
   while (j < s.size() && isspace((unsigned char)s[j])) j++;
   return strncasecmp(s.c_str() + j, "TRANSACTION", 11) == 0;
 }
+
+/* The plain insert's grammar, one step at a time over s from *i. */
+static void SkipSpace(const std::string &s, size_t *i) {
+  while (*i < s.size() && isspace((unsigned char)s[*i])) ++*i;
+}
+
+/* Each Take moves *i past what it takes, and leaves it alone when the
+ * text there is something else. */
+static bool TakeWord(const std::string &s, size_t *i, const char *word) {
+  size_t n = strlen(word), j = *i;
+  SkipSpace(s, &j);
+  if (strncasecmp(s.c_str() + j, word, n) != 0 || (j + n < s.size() && IsIdentByte(s[j + n]))) return false;
+  *i = j + n;
+  return true;
+}
+
+static bool TakeByte(const std::string &s, size_t *i, char c) {
+  size_t j = *i;
+  SkipSpace(s, &j);
+  if (j >= s.size() || s[j] != c) return false;
+  *i = j + 1;
+  return true;
+}
+
+/* A name: a word, or a quoted name. */
+static bool TakeName(const std::string &s, size_t *i) {
+  SkipSpace(s, i);
+  if (*i < s.size() && s[*i] == '"') {
+    size_t end = QuotedEnd(s, *i, '"', false);
+    if (end == s.size() && s.back() != '"') return false;
+    *i = end;
+    return true;
+  }
+  size_t start = *i;
+  while (*i < s.size() && IsIdentByte(s[*i])) ++*i;
+  return *i > start && !isdigit((unsigned char)s[start]);
+}
+
+bool CopyTarget(const std::string &s, std::string *table, std::string *columns, int *markers) {
+  size_t i = 0;
+  if (!TakeWord(s, &i, "INSERT") || !TakeWord(s, &i, "INTO")) return false;
+  SkipSpace(s, &i);
+  size_t start = i;
+  do {
+    if (!TakeName(s, &i)) return false;
+  } while (TakeByte(s, &i, '.'));
+  size_t tableEnd = i;
+  if (TakeByte(s, &i, '(')) {
+    do {
+      if (!TakeName(s, &i)) return false;
+    } while (TakeByte(s, &i, ','));
+    if (!TakeByte(s, &i, ')')) return false;
+  }
+  size_t end = i;
+  if (!TakeWord(s, &i, "VALUES") || !TakeByte(s, &i, '(')) return false;
+  *markers = 0;
+  do {
+    if (!TakeByte(s, &i, '?')) return false;
+    ++*markers;
+  } while (TakeByte(s, &i, ','));
+  if (!TakeByte(s, &i, ')')) return false;
+  TakeByte(s, &i, ';');
+  SkipSpace(s, &i);
+  if (i != s.size()) return false;
+  *table = s.substr(start, tableEnd - start);
+  size_t list = s.find('(', tableEnd);
+  *columns = list < end ? s.substr(list, end - list) : "";
+  return true;
+}
+
+void AppendCopyText(std::string *line, const char *data, size_t size) {
+  size_t plain = 0;
+  for (size_t i = 0; i < size; i++) {
+    char c = data[i];
+    char escape = c == '\\' ? '\\' : c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : 0;
+    if (!escape) continue;
+    line->append(data + plain, i - plain);
+    *line += '\\';
+    *line += escape;
+    plain = i + 1;
+  }
+  line->append(data + plain, size - plain);
+}

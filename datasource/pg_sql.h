@@ -1,6 +1,6 @@
 /* pg_sql.h: SQL text on its way to a PostgreSQL server: ODBC's '?'
- * parameter markers numbered $1..$n, and whether a statement controls the
- * transaction itself. */
+ * parameter markers numbered $1..$n, whether a statement controls the
+ * transaction itself, and the plain inserts that COPY can carry. */
 #ifndef LUMETRA_DS_PG_SQL_H
 #define LUMETRA_DS_PG_SQL_H
 
@@ -13,5 +13,15 @@ std::string NumberMarkers(const std::string &sql, int *count);
 /* Does the statement begin, end or mark a transaction (BEGIN, START,
  * COMMIT, END, ROLLBACK, ABORT, SAVEPOINT, RELEASE, PREPARE TRANSACTION)? */
 bool IsTransactionControl(const std::string &sql);
+
+/* Is sql a plain INSERT INTO table [(names)] VALUES (?, ..., ?), with
+ * nothing else in it? *table and *columns (with its parentheses, or "")
+ * are then the text as written, which COPY takes as it stands, and
+ * *markers is the number of '?'. */
+bool CopyTarget(const std::string &sql, std::string *table, std::string *columns, int *markers);
+
+/* Appends bytes to a line of COPY's text format, with the backslash,
+ * tab, line feed and carriage return escaped. */
+void AppendCopyText(std::string *line, const char *data, size_t size);
 
 #endif

@@ -79,7 +79,7 @@ SQLRETURN BeforeStatement(Dbc *dbc, const void *prepared, bool grouped, Diagnost
   if (ReportTimerFailure(dbc, diag) == SQL_ERROR) return SQL_ERROR;
   if (g.open && (!grouped || g.owner != prepared) && CommitBatch(dbc, diag) == SQL_ERROR) return SQL_ERROR;
   if (dbc->autocommit && grouped && g.intervalMs > 0 && !g.open) {
-    if (dbc->backend->Begin(diag) == SQL_ERROR) return SQL_ERROR;
+    if (dbc->backend->BeginBatch(diag) == SQL_ERROR) return SQL_ERROR;
     g.open = true;
     g.owner = prepared;
     g.started = Clock::now();

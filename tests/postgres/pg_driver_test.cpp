@@ -2,7 +2,8 @@
  * driver manager: an import run cancelled after N records, failures inside
  * an open transaction that keep the earlier rows committable, values
  * exact both ways in the SQL types of the SQLite backend, markers in
- * literals left alone, and a connection the server ends. */
+ * literals left alone, a connection the server ends, and the rows of a
+ * group-commit batch streamed by COPY. */
 #include <gtest/gtest.h>
 #include <sql.h>
 #include <sqlext.h>
@@ -217,6 +218,63 @@ TEST(PgValues, MarkersOutsideLiteralsOnly) {
   EXPECT_STREQ(v[1], "?");
   EXPECT_STREQ(v[2], "?");
   EXPECT_STREQ(v[3], "'?");
+}
+
+/* A group-commit batch of a plain insert goes by COPY: its text and bytes
+ * arrive exactly, and a row the server refuses is reported at the commit,
+ * keeping the rows before it, also those of a part of the batch that a
+ * catalog call ended first. */
+TEST(PgBatch, StreamedRowsExactAndARefusalKeepsTheRowsBeforeIt) {
+  ASSERT_EQ(g_pg.Query("DROP TABLE IF EXISTS bt; CREATE TABLE bt (id integer CHECK (id <> 7), t text, by bytea)"), "");
+  SQLHENV env;
+  SQLHDBC dbc;
+  SQLHSTMT stmt;
+  SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+  SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
+  SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+  const char in[] = "DSN=Lumetra Data Source;CommitInterval=60000";
+  ASSERT_TRUE(Ok(SQLDriverConnect(dbc, nullptr, (SQLCHAR *)in, SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT)));
+  SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+  ASSERT_EQ(SQLPrepare(stmt, (SQLCHAR *)"INSERT INTO bt VALUES (?, ?, ?)", SQL_NTS), SQL_SUCCESS);
+  SQLINTEGER id = 0;
+  char text[] = "tab\t line\n cr\r back\\slash \\N caf\xc3\xa9";
+  unsigned char bytes[] = {0, '\\', '\t', 0xff};
+  SQLLEN textLength = SQL_NTS, bytesLength = sizeof bytes;
+  SQLBindParameter(stmt, 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 10, 0, &id, 0, nullptr);
+  SQLBindParameter(stmt, 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 60, 0, text, 0, &textLength);
+  SQLBindParameter(stmt, 3, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY, 4, 0, bytes, 4, &bytesLength);
+  const int kIds[] = {1, 2, 3, -1, 4, 7, 8};  /* -1: a catalog call */
+  for (int n : kIds) {
+    if (n < 0) {
+      SQLHSTMT catalog;
+      SQLAllocHandle(SQL_HANDLE_STMT, dbc, &catalog);
+      EXPECT_TRUE(Ok(SQLTables(catalog, nullptr, 0, nullptr, 0, (SQLCHAR *)"bt", SQL_NTS, nullptr, 0)));
+      SQLFreeHandle(SQL_HANDLE_STMT, catalog);
+      continue;
+    }
+    id = n;
+    textLength = n == 2 ? SQL_NULL_DATA : SQL_NTS;
+    ASSERT_EQ(SQLExecute(stmt), SQL_SUCCESS) << "row " << n;
+  }
+  EXPECT_EQ(g_pg.Query("SELECT count(*) FROM bt"), "0\n"); /* nothing committed yet */
+  EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_COMMIT), SQL_ERROR);
+  SQLCHAR state[6] = "", message[512] = "";
+  SQLGetDiagRec(SQL_HANDLE_DBC, dbc, 1, state, nullptr, message, sizeof message, nullptr);
+  EXPECT_STREQ((char *)state, "23514");
+  EXPECT_NE(std::string((char *)message).find("[Lumetra] PostgreSQL: row 5 and the rows after it not stored: new row for "
+                                             "relation \"bt\" violates check constraint"),
+            std::string::npos)
+      << message;
+  EXPECT_EQ(g_pg.Query("SELECT id, coalesce(t = $$" + std::string(text) + "$$, id = 2), by = '\\x005c09ff' FROM bt ORDER BY id"),
+            "1|t|t\n2|t|t\n3|t|t\n4|t|t\n");
+  /* The statement goes on: a new batch, committed when the statement is freed. */
+  id = 9;
+  ASSERT_EQ(SQLExecute(stmt), SQL_SUCCESS);
+  ASSERT_EQ(SQLFreeStmt(stmt, SQL_DROP), SQL_SUCCESS);
+  EXPECT_EQ(g_pg.Query("SELECT string_agg(id::text, ',' ORDER BY id) FROM bt"), "1,2,3,4,9\n");
+  SQLDisconnect(dbc);
+  SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+  SQLFreeHandle(SQL_HANDLE_ENV, env);
 }
 
 TEST(PgConnection, EndedByTheServerIs08S01) {

@@ -52,4 +52,44 @@ TEST(PgSql, TellsTransactionControl) {
   for (const Case &c : kCases) EXPECT_EQ(IsTransactionControl(c.sql), c.control) << c.sql;
 }
 
+TEST(PgSql, TellsThePlainInsertsThatCopyCanCarry) {
+  struct Case {
+    const char *sql, *table, *columns;
+    int markers;
+  };
+  const Case kCases[] = {
+    {"INSERT INTO \"people\" VALUES (?,?,?)", "\"people\"", "", 3},
+    {" insert into s.t ( a , \"B (c\" ) values ( ? , ? ) ; ", "s.t", "( a , \"B (c\" )", 2},
+    {"INSERT INTO \"we\"\"ird\"(a) VALUES (?)", "\"we\"\"ird\"", "(a)", 1},
+    {"INSERT INTO t VALUES (?, 1)", nullptr, nullptr, 0},
+    {"INSERT INTO t VALUES (?), (?)", nullptr, nullptr, 0},
+    {"INSERT INTO t VALUES (?) RETURNING a", nullptr, nullptr, 0},
+    {"INSERT INTO t VALUES (?) ON CONFLICT DO NOTHING", nullptr, nullptr, 0},
+    {"INSERT INTO t DEFAULT VALUES", nullptr, nullptr, 0},
+    {"INSERT INTO t OVERRIDING SYSTEM VALUE VALUES (?)", nullptr, nullptr, 0},
+    {"INSERT INTO t SELECT ?", nullptr, nullptr, 0},
+    {"INSERT INTO t VALUES ()", nullptr, nullptr, 0},
+    {"INSERT INTO t VALUES (?); DELETE FROM t", nullptr, nullptr, 0},
+    {"INSERT INTO 1t VALUES (?)", nullptr, nullptr, 0},
+    {"INSERTINTO t VALUES (?)", nullptr, nullptr, 0},
+    {"UPDATE t SET a = ?", nullptr, nullptr, 0},
+  };
+  for (const Case &c : kCases) {
+    std::string table, columns;
+    int markers = 0;
+    EXPECT_EQ(CopyTarget(c.sql, &table, &columns, &markers), c.table != nullptr) << c.sql;
+    if (!c.table) continue;
+    EXPECT_EQ(table, c.table) << c.sql;
+    EXPECT_EQ(columns, c.columns) << c.sql;
+    EXPECT_EQ(markers, c.markers) << c.sql;
+  }
+}
+
+TEST(PgSql, EscapesCopyTextBytes) {
+  const std::string in = "a\\b\tc\nd\re,\"f \xc3\xa9\\";
+  std::string line = "x\t";
+  AppendCopyText(&line, in.data(), in.size());
+  EXPECT_EQ(line, "x\ta\\\\b\\tc\\nd\\re,\"f \xc3\xa9\\\\");
+}
+
 }  // namespace
