@@ -2,10 +2,13 @@
  * table, field k into the text of column k, and converts every column.
  * Fields beyond the last column are consumed and dropped; columns the line
  * does not reach get an empty text. */
+#include <string.h>
+
 #include "cdf_reader.h"
 #include "columns.h"
 #include "convert.h"
 #include "field.h"
+#include "usual_field.h"
 
 enum { DOS_END_OF_FILE = 0x1A };
 
@@ -17,19 +20,49 @@ static int32_t IsLoneRecord(const char *text, int32_t endOfFile) {
   return !(text[0] == DOS_END_OF_FILE && text[1] == 0);
 }
 
-/* Reads the fields of the line into the columns. Returns the index of
- * the field after which the line or the file ended (the columns after it
- * then get an empty text, unless it is the first), g_columnCount when
- * every column got a field and the line goes on, -1 on a failed read. */
+/* The length of each column's text after the fields of a line were read;
+ * the conversions use it instead of measuring the texts again. */
+static int32_t s_lengths[MAX_COLUMNS];
+
+/* Reads the fields of the line into the columns. The usual fields are
+ * taken straight from the buffer, with the position kept here; any other
+ * goes to the field reader, and the loop goes on from where it stopped.
+ * Returns the index of the field after which the line or the file ended
+ * (the columns after it then get an empty text, unless it is the first),
+ * g_columnCount when every column got a field and the line goes on, -1
+ * on a failed read. */
 static int32_t ReadColumnFields(int32_t *endOfFile, int32_t *endOfLine) {
-  for (int32_t k = 0; k < g_columnCount; k++) {
-    if (!ReadCdfField(g_columns[k].text, COLUMN_TEXT_SIZE, endOfLine, endOfFile)) return -1;
-    if (!*endOfLine && !*endOfFile) continue;
-    if (k > 0)
-      for (int32_t j = k + 1; j < g_columnCount; j++) g_columns[j].text[0] = 0;
-    return k;
+  int32_t pos = g_cdfBufferPos;
+  int32_t afterComma = g_cdfEndedAtComma;
+  int32_t k = 0;
+  for (; k < g_columnCount; k++) {
+    ImportColumn *c = &g_columns[k];
+    int32_t atBreak;
+    int32_t n = ReadUsualFieldAt(&pos, afterComma, c->text, COLUMN_TEXT_SIZE, &atBreak);
+    if (n >= 0) {
+      s_lengths[k] = n;
+      afterComma = !atBreak;
+      if (!atBreak) continue;
+      *endOfLine = 1;
+      break;
+    }
+    g_cdfBufferPos = pos;
+    g_cdfEndedAtComma = afterComma;
+    if (!ReadCdfField(c->text, COLUMN_TEXT_SIZE, endOfLine, endOfFile)) return -1;
+    s_lengths[k] = (int32_t)strlen(c->text);
+    pos = g_cdfBufferPos;
+    afterComma = g_cdfEndedAtComma;
+    if (*endOfLine || *endOfFile) break;
   }
-  return g_columnCount;
+  g_cdfBufferPos = pos;
+  g_cdfEndedAtComma = afterComma;
+  if (k == g_columnCount) return k;
+  if (k > 0)
+    for (int32_t j = k + 1; j < g_columnCount; j++) {
+      g_columns[j].text[0] = 0;
+      s_lengths[j] = 0;
+    }
+  return k;
 }
 
 /* Consumes the fields after the last column up to the end of the line or
@@ -69,6 +102,6 @@ int32_t ReadCdfRecord(int32_t *endOfFile, int32_t *endOfLine) {
   }
   if (!SkipSurplusFields(endOfFile, endOfLine)) return 0;
   *endOfLine = 0;
-  ConvertColumns();
+  ConvertMeasuredColumns(s_lengths);
   return 1;
 }
