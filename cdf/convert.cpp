@@ -139,7 +139,7 @@ static void ConvertList(ImportColumn *c, int32_t length) {
  * constants into a branch, which random check boxes mispredict. */
 static const double kChoiceValue[2] = {0.0, 1.0};
 
-static void ConvertChoice(int32_t i) {
+static inline void ConvertChoice(int32_t i) {
   ImportColumn *c = &g_columns[i];
   double v = kChoiceValue[c->text[0] == '1'];
   c->number = v;

@@ -126,7 +126,9 @@ int32_t ReadCdfField(char *out, int32_t size, int32_t *endOfLine, int32_t *endOf
   g_cdfEndedAtComma = 0;
   if (out) {
     int32_t atBreak;
-    if (ReadUsualFieldAt(&g_cdfBufferPos, afterComma, out, size, &atBreak) >= 0) {
+    int32_t pos = afterComma ? g_cdfBufferPos : SkipCdfBreaksAt(g_cdfBufferPos);
+    if (ReadUsualFieldAt(&pos, out, size, &atBreak) >= 0) {
+      g_cdfBufferPos = pos;
       g_cdfEndedAtComma = !atBreak;
       *endOfLine = atBreak;
       return 1;

@@ -32,13 +32,15 @@ static int32_t s_lengths[MAX_COLUMNS];
  * g_columnCount when every column got a field and the line goes on, -1
  * on a failed read. */
 static int32_t ReadColumnFields(int32_t *endOfFile, int32_t *endOfLine) {
-  int32_t pos = g_cdfBufferPos;
+  /* Line breaks before the first field are skipped here as the field
+   * reader would skip them; it finds none left if it reads the field. */
   int32_t afterComma = g_cdfEndedAtComma;
+  int32_t pos = afterComma ? g_cdfBufferPos : SkipCdfBreaksAt(g_cdfBufferPos);
   int32_t k = 0;
   for (; k < g_columnCount; k++) {
     ImportColumn *c = &g_columns[k];
     int32_t atBreak;
-    int32_t n = ReadUsualFieldAt(&pos, afterComma, c->text, COLUMN_TEXT_SIZE, &atBreak);
+    int32_t n = ReadUsualFieldAt(&pos, c->text, COLUMN_TEXT_SIZE, &atBreak);
     if (n >= 0) {
       s_lengths[k] = n;
       afterComma = !atBreak;

@@ -36,18 +36,22 @@ static inline void CopyCdfRun(char *out, const unsigned char *from, int32_t n) {
   }
 }
 
-/* Reads the usual field that starts at *pos into out (size bytes with the
- * terminator); afterComma is 1 when the field before it ended at a comma,
- * which keeps a line break before it as the end of an empty field.
- * Returns the length of the field and moves *pos past the byte that ended
- * it, setting *atBreak to 1 when that byte was a line break and to 0 when
- * it was a comma; returns -1 and changes nothing when the field is not
- * the usual kind. */
-static inline int32_t ReadUsualFieldAt(int32_t *pos, int32_t afterComma, char *out, int32_t size,
-                                       int32_t *atBreak) {
+/* The position of the first byte from pos on that is not a line break:
+ * the line breaks before a field that the field reader skips, unless the
+ * field before ended at a comma. The 0 after the buffer stops it. */
+static inline int32_t SkipCdfBreaksAt(int32_t pos) {
+  while (g_cdfBuffer[pos] == '\r' || g_cdfBuffer[pos] == '\n') pos++;
+  return pos;
+}
+
+/* Reads the usual field that starts at *pos, after any line breaks to
+ * skip, into out (size bytes with the terminator). Returns the length of
+ * the field and moves *pos past the byte that ended it, setting *atBreak
+ * to 1 when that byte was a line break and to 0 when it was a comma;
+ * returns -1 and changes nothing when the field is not the usual kind. */
+static inline int32_t ReadUsualFieldAt(int32_t *pos, char *out, int32_t size, int32_t *atBreak) {
   int32_t start = *pos;
   unsigned char first = g_cdfBuffer[start];
-  while ((first == '\r' || first == '\n') && !afterComma) first = g_cdfBuffer[++start];
   int32_t quoted = first == '"';
   if (quoted) start++;
   else if (kCdfStopBytes.stop[0][first]) return -1;
