@@ -75,25 +75,25 @@ double ConvertNumber(const char *text, int32_t scaled) {
 /* The same for a text of known length, taking the usual shape straight:
  * an optional leading '-', digits, and an optional point with digits,
  * ended by the end of the text or the second decimal. Any other text, or
- * one that reaches EXACT_DIGITS characters, is left to ConvertNumber. */
-static double ConvertMeasuredNumber(const char *text, int32_t length, int32_t scaled) {
+ * one that reaches EXACT_DIGITS characters, is left to ConvertNumber.
+ * The 0 after the text ends the digit loops. */
+static inline double ConvertMeasuredNumber(const char *text, int32_t length, int32_t scaled) {
   const unsigned char *p = (const unsigned char *)text;
-  const unsigned char *end = p + length;
-  uint32_t negative = p < end && *p == '-';
+  uint32_t negative = *p == '-';
   p += negative;
   uint64_t whole = 0;
   uint32_t digit;
-  for (; p < end && (digit = (uint32_t)*p - '0') <= 9; p++) whole = whole * 10 + digit;
+  for (; (digit = (uint32_t)*p - '0') <= 9; p++) whole = whole * 10 + digit;
   int32_t decimals = -1;
-  if (p < end && *p == '.') {
+  if (*p == '.') {
     decimals = 0;
-    for (p++; p < end && (digit = (uint32_t)*p - '0') <= 9; p++) {
+    for (p++; (digit = (uint32_t)*p - '0') <= 9; p++) {
       whole = whole * 10 + digit;
       if (++decimals == MAX_DECIMALS) break;
     }
   }
-  if ((p != end && decimals != MAX_DECIMALS) || p - (const unsigned char *)text >= EXACT_DIGITS)
-    return ConvertNumber(text, scaled);
+  int32_t used = (int32_t)(p - (const unsigned char *)text);
+  if ((used != length && decimals != MAX_DECIMALS) || used >= EXACT_DIGITS) return ConvertNumber(text, scaled);
   return FinishNumber(whole, decimals, negative, scaled);
 }
 
@@ -150,8 +150,9 @@ static inline void ConvertChoice(int32_t i) {
   }
 }
 
-/* Converts column i, whose text holds length bytes. */
-static inline void ConvertOne(int32_t i, int32_t length) {
+/* Converts column i, whose text holds length bytes; inlined into the
+ * loops, where a call per column would cost more than most conversions. */
+__attribute__((always_inline)) static inline void ConvertOne(int32_t i, int32_t length) {
   ImportColumn *c = &g_columns[i];
   switch (c->type) {
     case COL_NUMBER: c->number = ConvertMeasuredNumber(c->text, length, c->scaled); break;
