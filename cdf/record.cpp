@@ -8,7 +8,7 @@
 #include "columns.h"
 #include "convert.h"
 #include "field.h"
-#include "usual_field.h"
+#include "field_window.h"
 
 enum { DOS_END_OF_FILE = 0x1A };
 
@@ -25,7 +25,8 @@ static int32_t IsLoneRecord(const char *text, int32_t endOfFile) {
 static int32_t s_lengths[MAX_COLUMNS];
 
 /* Reads the fields of the line into the columns. The usual fields are
- * taken straight from the buffer, with the position kept here; any other
+ * taken straight from the buffer, with the position kept here and their
+ * ends found in a window of stop-byte masks; any other
  * goes to the field reader, and the loop goes on from where it stopped.
  * Returns the index of the field after which the line or the file ended
  * (the columns after it then get an empty text, unless it is the first),
@@ -36,11 +37,13 @@ static int32_t ReadColumnFields(int32_t *endOfFile, int32_t *endOfLine) {
    * reader would skip them; it finds none left if it reads the field. */
   int32_t afterComma = g_cdfEndedAtComma;
   int32_t pos = afterComma ? g_cdfBufferPos : SkipCdfBreaksAt(g_cdfBufferPos);
+  CdfFieldWindow window = {0, 0, 0, 0};
+  StartCdfWindow(&window, pos);
   int32_t k = 0;
   for (; k < g_columnCount; k++) {
     ImportColumn *c = &g_columns[k];
     int32_t atBreak;
-    int32_t n = ReadUsualFieldAt(&pos, c->text, COLUMN_TEXT_SIZE, &atBreak);
+    int32_t n = ReadUsualFieldInWindow(&window, &pos, c->text, COLUMN_TEXT_SIZE, &atBreak);
     if (n >= 0) {
       s_lengths[k] = n;
       afterComma = !atBreak;
@@ -54,6 +57,7 @@ static int32_t ReadColumnFields(int32_t *endOfFile, int32_t *endOfLine) {
     s_lengths[k] = (int32_t)strlen(c->text);
     pos = g_cdfBufferPos;
     afterComma = g_cdfEndedAtComma;
+    StartCdfWindow(&window, pos); /* the buffer may have been refilled */
     if (*endOfLine || *endOfFile) break;
   }
   g_cdfBufferPos = pos;

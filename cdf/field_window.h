@@ -1,0 +1,107 @@
+/* field_window.h: the usual field found with the help of a window, the
+ * stop bytes of 32 bytes of the buffer marked in bit masks. Each window
+ * is loaded at a fixed place, so the end of one field and the start of
+ * the next follow from the masks by bit operations, not from a new scan
+ * that would wait for the field before it: the fields of a line are then
+ * read one after the other without that wait. A field that does not end
+ * inside the window gets a window of its own; one longer than a window
+ * is read with the plain run search. The scalar scan (and any target
+ * without SSE2) uses the plain run search for every field. */
+#ifndef LUMETRA_FIELD_WINDOW_H
+#define LUMETRA_FIELD_WINDOW_H
+
+#include <stdint.h>
+
+#include "usual_field.h"
+
+enum { CDF_WINDOW_WIDTH = 32 };
+
+struct CdfFieldWindow {
+  int32_t base;    /* buffer position of bit 0 */
+  uint32_t plain;  /* the bytes that end a run outside quotes */
+  uint32_t inside; /* the bytes that end a run inside quotes */
+  uint32_t quote;  /* the double quotes */
+};
+
+#if CDF_HAVE_VECTOR_SCAN
+/* Marks the 32 bytes from base, which is at most the buffer's end: the
+ * 0 there stops every search before the bytes after it, and the slack
+ * makes them readable. */
+static inline void LoadCdfWindow(CdfFieldWindow *w, int32_t base) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i backslash = _mm_set1_epi8('\\');
+  const __m128i quote = _mm_set1_epi8('"');
+  const __m128i comma = _mm_set1_epi8(',');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  uint32_t plain = 0, inside = 0, quotes = 0;
+  for (int32_t half = 0; half < 2; half++) {
+    __m128i v = _mm_loadu_si128((const __m128i *)(g_cdfBuffer + base + half * CDF_SCAN_WIDTH));
+    __m128i q = _mm_cmpeq_epi8(v, quote);
+    __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(v, zero), _mm_cmpeq_epi8(v, backslash));
+    __m128i breaks = _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf));
+    __m128i out = _mm_or_si128(ends, _mm_or_si128(breaks, _mm_cmpeq_epi8(v, comma)));
+    int32_t shift = half * CDF_SCAN_WIDTH;
+    plain |= (uint32_t)_mm_movemask_epi8(out) << shift;
+    inside |= (uint32_t)_mm_movemask_epi8(_mm_or_si128(ends, q)) << shift;
+    quotes |= (uint32_t)_mm_movemask_epi8(q) << shift;
+  }
+  w->base = base;
+  w->plain = plain;
+  w->inside = inside;
+  w->quote = quotes;
+}
+#endif
+
+/* Starts a window at pos, the start of a line's fields. */
+static inline void StartCdfWindow(CdfFieldWindow *w, int32_t pos) {
+#if CDF_HAVE_VECTOR_SCAN
+  if (g_cdfFieldScan == CDF_SCAN_VECTOR) LoadCdfWindow(w, pos);
+#else
+  (void)w;
+  (void)pos;
+#endif
+}
+
+/* ReadUsualFieldAt, with the field's run found in the window. */
+static inline int32_t ReadUsualFieldInWindow(CdfFieldWindow *w, int32_t *pos, char *out, int32_t size,
+                                             int32_t *atBreak) {
+#if CDF_HAVE_VECTOR_SCAN
+  if (g_cdfFieldScan != CDF_SCAN_VECTOR) return ReadUsualFieldAt(pos, out, size, atBreak);
+  int32_t at = *pos - w->base;
+  if (at >= CDF_WINDOW_WIDTH) {
+    LoadCdfWindow(w, *pos);
+    at = 0;
+  }
+  int32_t quoted = (int32_t)((w->quote >> at) & 1);
+  int32_t start = *pos + quoted;
+  int32_t from = at + quoted; /* at most the width: a quote is not the 0 at the end */
+  uint32_t stops = from < CDF_WINDOW_WIDTH ? (quoted ? w->inside : w->plain) >> from : 0;
+  if (!stops) {
+    LoadCdfWindow(w, start);
+    stops = quoted ? w->inside : w->plain;
+    if (!stops) return ReadUsualFieldAt(pos, out, size, atBreak);
+  }
+  int32_t n = __builtin_ctz(stops);
+  int32_t end = start + n;
+  if (quoted && g_cdfBuffer[end++] != '"') return -1;
+  unsigned char b = g_cdfBuffer[end];
+  if (n + CDF_SCAN_WIDTH > size) return -1;
+  if (b == ',') {
+    *atBreak = 0;
+  } else if (b == '\r' || b == '\n') {
+    *atBreak = 1;
+  } else {
+    return -1;
+  }
+  CopyCdfRun(out, g_cdfBuffer + start, n);
+  out[n] = 0;
+  *pos = end + 1;
+  return n;
+#else
+  (void)w;
+  return ReadUsualFieldAt(pos, out, size, atBreak);
+#endif
+}
+
+#endif
