@@ -174,5 +174,6 @@ void ConvertColumns(void) {
 }
 
 void ConvertMeasuredColumns(const int32_t *lengths) {
-  for (int32_t i = 0; i < g_columnCount; i++) ConvertOne(i, lengths[i]);
+  const int32_t count = g_columnCount; /* a byte stored in a text could alias it */
+  for (int32_t i = 0; i < count; i++) ConvertOne(i, lengths[i]);
 }

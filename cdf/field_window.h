@@ -63,21 +63,24 @@ static inline void LoadCdfWindow(CdfFieldWindow *w, int32_t base) {
 }
 #endif
 
-/* Starts a window at pos, the start of a line's fields. */
-static inline void StartCdfWindow(CdfFieldWindow *w, int32_t pos) {
+/* Starts a window at pos, the start of a line's fields. vector is 1 when
+ * g_cdfFieldScan is CDF_SCAN_VECTOR; the caller reads it once, since each
+ * byte stored in a field could otherwise have changed it. */
+static inline void StartCdfWindow(CdfFieldWindow *w, int32_t vector, int32_t pos) {
 #if CDF_HAVE_VECTOR_SCAN
-  if (g_cdfFieldScan == CDF_SCAN_VECTOR) LoadCdfWindow(w, pos);
+  if (vector) LoadCdfWindow(w, pos);
 #else
   (void)w;
+  (void)vector;
   (void)pos;
 #endif
 }
 
 /* ReadUsualFieldAt, with the field's run found in the window. */
-static inline int32_t ReadUsualFieldInWindow(CdfFieldWindow *w, int32_t *pos, char *out, int32_t size,
-                                             int32_t *atBreak) {
+static inline int32_t ReadUsualFieldInWindow(CdfFieldWindow *w, int32_t vector, int32_t *pos, char *out,
+                                             int32_t size, int32_t *atBreak) {
 #if CDF_HAVE_VECTOR_SCAN
-  if (g_cdfFieldScan != CDF_SCAN_VECTOR) return ReadUsualFieldAt(pos, out, size, atBreak);
+  if (!vector) return ReadUsualFieldAt(pos, out, size, atBreak);
   int32_t at = *pos - w->base;
   if (at >= CDF_WINDOW_WIDTH) {
     LoadCdfWindow(w, *pos);
@@ -110,6 +113,7 @@ static inline int32_t ReadUsualFieldInWindow(CdfFieldWindow *w, int32_t *pos, ch
   return n;
 #else
   (void)w;
+  (void)vector;
   return ReadUsualFieldAt(pos, out, size, atBreak);
 #endif
 }

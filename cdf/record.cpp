@@ -37,13 +37,16 @@ static int32_t ReadColumnFields(int32_t *endOfFile, int32_t *endOfLine) {
    * reader would skip them; it finds none left if it reads the field. */
   int32_t afterComma = g_cdfEndedAtComma;
   int32_t pos = afterComma ? g_cdfBufferPos : SkipCdfBreaksAt(g_cdfBufferPos);
+  /* kept in locals: a byte stored in a text could alias any global */
+  const int32_t count = g_columnCount;
+  const int32_t vector = g_cdfFieldScan == CDF_SCAN_VECTOR;
   CdfFieldWindow window = {0, 0, 0, 0};
-  StartCdfWindow(&window, pos);
+  StartCdfWindow(&window, vector, pos);
   int32_t k = 0;
-  for (; k < g_columnCount; k++) {
+  for (; k < count; k++) {
     ImportColumn *c = &g_columns[k];
     int32_t atBreak;
-    int32_t n = ReadUsualFieldInWindow(&window, &pos, c->text, COLUMN_TEXT_SIZE, &atBreak);
+    int32_t n = ReadUsualFieldInWindow(&window, vector, &pos, c->text, COLUMN_TEXT_SIZE, &atBreak);
     if (n >= 0) {
       s_lengths[k] = n;
       afterComma = !atBreak;
@@ -57,14 +60,14 @@ static int32_t ReadColumnFields(int32_t *endOfFile, int32_t *endOfLine) {
     s_lengths[k] = (int32_t)strlen(c->text);
     pos = g_cdfBufferPos;
     afterComma = g_cdfEndedAtComma;
-    StartCdfWindow(&window, pos); /* the buffer may have been refilled */
+    StartCdfWindow(&window, vector, pos); /* the buffer may have been refilled */
     if (*endOfLine || *endOfFile) break;
   }
   g_cdfBufferPos = pos;
   g_cdfEndedAtComma = afterComma;
-  if (k == g_columnCount) return k;
+  if (k == count) return k;
   if (k > 0)
-    for (int32_t j = k + 1; j < g_columnCount; j++) {
+    for (int32_t j = k + 1; j < count; j++) {
       g_columns[j].text[0] = 0;
       s_lengths[j] = 0;
     }
