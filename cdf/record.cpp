@@ -24,10 +24,39 @@ static int32_t IsLoneRecord(const char *text, int32_t endOfFile) {
  * the conversions use it instead of measuring the texts again. */
 static int32_t s_lengths[MAX_COLUMNS];
 
-/* Reads the fields of the line into the columns. The usual fields are
- * taken straight from the buffer, with the position kept here and their
- * ends found in a window of stop-byte masks; any other
- * goes to the field reader, and the loop goes on from where it stopped.
+/* Reads the usual fields of the line into the columns from k on, until
+ * one ends the line (*lineEnded is then 1) or one is not the usual kind;
+ * returns the column it stopped at, count when every column got a field.
+ * The position and the ending at a comma go in and out through *pos and
+ * *afterComma. Its loop holds no call, so the window and the position
+ * can stay in registers. */
+static int32_t ReadUsualColumns(int32_t k, int32_t count, int32_t vector, int32_t *pos, int32_t *afterComma,
+                                int32_t *lineEnded) {
+  int32_t at = *pos;
+  int32_t comma = *afterComma;
+  int32_t ended = 0;
+  CdfFieldWindow window = {0, 0, 0, 0};
+  StartCdfWindow(&window, vector, at);
+  for (; k < count; k++) {
+    int32_t atBreak;
+    int32_t n = ReadUsualFieldInWindow(&window, vector, &at, g_columns[k].text, COLUMN_TEXT_SIZE, &atBreak);
+    if (n < 0) break;
+    s_lengths[k] = n;
+    comma = !atBreak;
+    if (atBreak) {
+      ended = 1;
+      break;
+    }
+  }
+  *pos = at;
+  *afterComma = comma;
+  *lineEnded = ended;
+  return k;
+}
+
+/* Reads the fields of the line into the columns: the usual ones straight
+ * from the buffer, with their ends found in a window of stop-byte masks,
+ * any other through the field reader, after which the usual ones go on.
  * Returns the index of the field after which the line or the file ended
  * (the columns after it then get an empty text, unless it is the first),
  * g_columnCount when every column got a field and the line goes on, -1
@@ -40,28 +69,24 @@ static int32_t ReadColumnFields(int32_t *endOfFile, int32_t *endOfLine) {
   /* kept in locals: a byte stored in a text could alias any global */
   const int32_t count = g_columnCount;
   const int32_t vector = g_cdfFieldScan == CDF_SCAN_VECTOR;
-  CdfFieldWindow window = {0, 0, 0, 0};
-  StartCdfWindow(&window, vector, pos);
   int32_t k = 0;
-  for (; k < count; k++) {
-    ImportColumn *c = &g_columns[k];
-    int32_t atBreak;
-    int32_t n = ReadUsualFieldInWindow(&window, vector, &pos, c->text, COLUMN_TEXT_SIZE, &atBreak);
-    if (n >= 0) {
-      s_lengths[k] = n;
-      afterComma = !atBreak;
-      if (!atBreak) continue;
+  for (;;) {
+    int32_t lineEnded;
+    k = ReadUsualColumns(k, count, vector, &pos, &afterComma, &lineEnded);
+    if (lineEnded) {
       *endOfLine = 1;
       break;
     }
+    if (k == count) break;
     g_cdfBufferPos = pos;
     g_cdfEndedAtComma = afterComma;
+    ImportColumn *c = &g_columns[k];
     if (!ReadCdfField(c->text, COLUMN_TEXT_SIZE, endOfLine, endOfFile)) return -1;
     s_lengths[k] = (int32_t)strlen(c->text);
-    pos = g_cdfBufferPos;
+    pos = g_cdfBufferPos; /* the buffer may have been refilled */
     afterComma = g_cdfEndedAtComma;
-    StartCdfWindow(&window, vector, pos); /* the buffer may have been refilled */
     if (*endOfLine || *endOfFile) break;
+    k++;
   }
   g_cdfBufferPos = pos;
   g_cdfEndedAtComma = afterComma;
