@@ -103,7 +103,7 @@ static int32_t DigitOf(char c) {
   return (int32_t)(signed char)c - '0';
 }
 
-static void ConvertDate(ImportColumn *c, int32_t length) {
+static inline void ConvertDate(ImportColumn *c, int32_t length) {
   const char *t = c->text;
   if (length != DATE_TEXT_LENGTH) {
     memset(&c->date, 0, sizeof c->date);
