@@ -1,7 +1,7 @@
 /* usual_field.h: the usual field read whole from the buffer at a given
  * position, shared by the field reader and the record reader's loop over
  * a line. The usual field is, after the line breaks that the byte loop
- * would skip, an ordinary first byte and a run up to a comma or line
+ * would skip, a run of plain bytes (perhaps none) up to a comma or line
  * break, or a quoted run without doubled quotes or escapes whose closing
  * quote is followed by a comma or line break; all of it in the buffer,
  * and room in out for 16-byte copies. Anything else is left to the byte
