@@ -13,9 +13,9 @@
 
 /* The buffer holds up to CDF_BUFFER_SIZE bytes of the file and always a
  * 0 just after them (at g_cdfBufferEnd), which ends every scan for a
- * special byte; the slack after it lets a 16-byte load start at any
- * position up to that 0. */
-enum { CDF_BUFFER_SIZE = 65536, CDF_BUFFER_SLACK = 16 };
+ * special byte; the slack after it lets a window of loads, up to 64
+ * bytes, start at any position up to that 0. */
+enum { CDF_BUFFER_SIZE = 65536, CDF_BUFFER_SLACK = 64 };
 
 extern unsigned char g_cdfBuffer[CDF_BUFFER_SIZE + CDF_BUFFER_SLACK];
 extern int32_t g_cdfBufferPos;   /* next byte to deliver */

@@ -44,6 +44,15 @@ static double ConvertNumberInDoubles(const char *text, int32_t scaled) {
 enum { EXACT_DIGITS = 15 };
 static const double kSign[2] = {1.0, -1.0};
 
+/* The value from the gathered digits, as the rule's last steps. */
+static inline double FinishNumber(uint64_t whole, int32_t decimals, uint32_t negative, int32_t scaled) {
+  double number = (double)whole;
+  if (decimals == 1) number = number / kTen;
+  if (decimals == 2) number = number / kHundred;
+  if (scaled) number = (number + kHalfCent) * kHundred;
+  return number * kSign[negative]; /* times 1 leaves it as it is */
+}
+
 double ConvertNumber(const char *text, int32_t scaled) {
   uint64_t whole = 0;
   uint32_t negative = 0;
@@ -60,11 +69,32 @@ double ConvertNumber(const char *text, int32_t scaled) {
     if (decimals == MAX_DECIMALS) break;
   }
   if (p - text >= EXACT_DIGITS) return ConvertNumberInDoubles(text, scaled);
-  double number = (double)whole;
-  if (decimals == 1) number = number / kTen;
-  if (decimals == 2) number = number / kHundred;
-  if (scaled) number = (number + kHalfCent) * kHundred;
-  return number * kSign[negative]; /* times 1 leaves it as it is */
+  return FinishNumber(whole, decimals, negative, scaled);
+}
+
+/* The same for a text of known length, taking the usual shape straight:
+ * an optional leading '-', digits, and an optional point with digits,
+ * ended by the end of the text or the second decimal. Any other text, or
+ * one that reaches EXACT_DIGITS characters, is left to ConvertNumber.
+ * The 0 after the text ends the digit loops. */
+static inline double ConvertMeasuredNumber(const char *text, int32_t length, int32_t scaled) {
+  const unsigned char *p = (const unsigned char *)text;
+  uint32_t negative = *p == '-';
+  p += negative;
+  uint64_t whole = 0;
+  uint32_t digit;
+  for (; (digit = (uint32_t)*p - '0') <= 9; p++) whole = whole * 10 + digit;
+  int32_t decimals = -1;
+  if (*p == '.') {
+    decimals = 0;
+    for (p++; (digit = (uint32_t)*p - '0') <= 9; p++) {
+      whole = whole * 10 + digit;
+      if (++decimals == MAX_DECIMALS) break;
+    }
+  }
+  int32_t used = (int32_t)(p - (const unsigned char *)text);
+  if ((used != length && decimals != MAX_DECIMALS) || used >= EXACT_DIGITS) return ConvertNumber(text, scaled);
+  return FinishNumber(whole, decimals, negative, scaled);
 }
 
 /* A character's digit value: its code minus that of '0', bytes from 0x80
@@ -73,9 +103,9 @@ static int32_t DigitOf(char c) {
   return (int32_t)(signed char)c - '0';
 }
 
-static void ConvertDate(ImportColumn *c) {
+static inline void ConvertDate(ImportColumn *c, int32_t length) {
   const char *t = c->text;
-  if (strlen(t) != DATE_TEXT_LENGTH) {
+  if (length != DATE_TEXT_LENGTH) {
     memset(&c->date, 0, sizeof c->date);
     c->length = SQL_NULL_DATA;
     return;
@@ -89,18 +119,17 @@ static void ConvertDate(ImportColumn *c) {
   c->length = sizeof(DATE_STRUCT);
 }
 
-static void ConvertTime(ImportColumn *c) {
+static void ConvertTime(ImportColumn *c, int32_t length) {
   char *t = c->text;
-  if (strlen(t) != TIME_TEXT_LENGTH) return;
+  if (length != TIME_TEXT_LENGTH) return;
   t[5] = 0;
   t[4] = t[3];
   t[3] = t[2];
   t[2] = ':';
 }
 
-static void ConvertList(ImportColumn *c) {
-  size_t n = strlen(c->text);
-  if (n > 0 && c->text[n - 1] == ';') c->text[n - 1] = 0;
+static void ConvertList(ImportColumn *c, int32_t length) {
+  if (length > 0 && c->text[length - 1] == ';') c->text[length - 1] = 0;
 }
 
 /* An option or check box is 1 when its text starts with '1'. A later
@@ -110,7 +139,7 @@ static void ConvertList(ImportColumn *c) {
  * constants into a branch, which random check boxes mispredict. */
 static const double kChoiceValue[2] = {0.0, 1.0};
 
-static void ConvertChoice(int32_t i) {
+static inline void ConvertChoice(int32_t i) {
   ImportColumn *c = &g_columns[i];
   double v = kChoiceValue[c->text[0] == '1'];
   c->number = v;
@@ -121,23 +150,30 @@ static void ConvertChoice(int32_t i) {
   }
 }
 
-static inline void ConvertOne(int32_t i) {
+/* Converts column i, whose text holds length bytes; inlined into the
+ * loops, where a call per column would cost more than most conversions. */
+__attribute__((always_inline)) static inline void ConvertOne(int32_t i, int32_t length) {
   ImportColumn *c = &g_columns[i];
   switch (c->type) {
-    case COL_NUMBER: c->number = ConvertNumber(c->text, c->scaled); break;
-    case COL_DATE: ConvertDate(c); break;
-    case COL_TIME: ConvertTime(c); break;
+    case COL_NUMBER: c->number = ConvertMeasuredNumber(c->text, length, c->scaled); break;
+    case COL_DATE: ConvertDate(c, length); break;
+    case COL_TIME: ConvertTime(c, length); break;
     case COL_OPTION:
     case COL_CHECK: ConvertChoice(i); break;
-    case COL_LIST: ConvertList(c); break;
+    case COL_LIST: ConvertList(c, length); break;
     default: break;
   }
 }
 
 void ConvertColumn(int32_t i) {
-  ConvertOne(i);
+  ConvertOne(i, (int32_t)strlen(g_columns[i].text));
 }
 
 void ConvertColumns(void) {
-  for (int32_t i = 0; i < g_columnCount; i++) ConvertOne(i);
+  for (int32_t i = 0; i < g_columnCount; i++) ConvertColumn(i);
+}
+
+void ConvertMeasuredColumns(const int32_t *lengths) {
+  const int32_t count = g_columnCount; /* a byte stored in a text could alias it */
+  for (int32_t i = 0; i < count; i++) ConvertOne(i, lengths[i]);
 }

@@ -10,6 +10,7 @@
 
 #include "byte_scan.h"
 #include "byte_source.h"
+#include "usual_field.h"
 
 enum ByteClass { BYTE_END, BYTE_BREAK, BYTE_QUOTE, BYTE_COMMA, BYTE_BACKSLASH, BYTE_OTHER };
 
@@ -42,10 +43,10 @@ static void Terminate(FieldSink *sink) {
   if (sink->out) sink->out[sink->used] = 0;
 }
 
-static int32_t s_scan = CDF_SCAN_VECTOR;
+int32_t g_cdfFieldScan = CDF_SCAN_VECTOR;
 
 void SetCdfFieldScan(int32_t scan) {
-  s_scan = scan;
+  g_cdfFieldScan = scan;
 }
 
 /* Copies the run of plain bytes that waits in the buffer; 0 when the
@@ -55,7 +56,7 @@ void SetCdfFieldScan(int32_t scan) {
 static int32_t CopyPlainRun(FieldSink *sink, int32_t state) {
   const unsigned char *from = g_cdfBuffer + g_cdfBufferPos;
   int32_t quoted = state == FIELD_QUOTED;
-  int32_t n = s_scan == CDF_SCAN_VECTOR ? ScanCdfRunVector(from, quoted) : ScanCdfRunScalar(from, quoted);
+  int32_t n = g_cdfFieldScan == CDF_SCAN_VECTOR ? ScanCdfRunVector(from, quoted) : ScanCdfRunScalar(from, quoted);
   if (sink->out && n > 0) {
     int32_t room = sink->size - sink->used;
     char *to = sink->out + sink->used;
@@ -116,39 +117,6 @@ static int32_t StartField(int32_t afterComma) {
   }
 }
 
-/* The usual field, read whole from the buffer or not at all: after the
- * line breaks that the byte loop would skip, an ordinary first byte and a
- * run up to a comma or line break, or a quoted run without doubled quotes
- * or escapes whose closing quote is followed by a comma or line break;
- * all of it in the buffer, and room in out for 16-byte copies. Returns 1
- * when it read the field, as the byte loop would have; 0 when it consumed
- * nothing and the byte loop must read it. */
-static inline int32_t ReadUsualField(char *out, int32_t size, int32_t *endOfLine, int32_t afterComma) {
-  int32_t start = g_cdfBufferPos;
-  unsigned char first = g_cdfBuffer[start];
-  while ((first == '\r' || first == '\n') && !afterComma) first = g_cdfBuffer[++start];
-  int32_t quoted = first == '"';
-  if (quoted) start++;
-  else if (kCdfStopBytes.stop[0][first]) return 0;
-  const unsigned char *from = g_cdfBuffer + start;
-  int32_t n = s_scan == CDF_SCAN_VECTOR ? ScanCdfRunVector(from, quoted) : ScanCdfRunScalar(from, quoted);
-  int32_t end = start + n;
-  if (quoted && g_cdfBuffer[end++] != '"') return 0;
-  unsigned char b = g_cdfBuffer[end];
-  if (n + CDF_SCAN_WIDTH > size) return 0;
-  if (b == ',') {
-    g_cdfEndedAtComma = 1;
-  } else if (b == '\r' || b == '\n') {
-    *endOfLine = 1;
-  } else {
-    return 0;
-  }
-  for (int32_t i = 0; i < n; i += CDF_SCAN_WIDTH) memcpy(out + i, from + i, CDF_SCAN_WIDTH);
-  out[n] = 0;
-  g_cdfBufferPos = end + 1;
-  return 1;
-}
-
 static int32_t ReadFieldByBytes(char *out, int32_t size, int32_t *endOfLine, int32_t *endOfFile, int32_t afterComma);
 
 int32_t ReadCdfField(char *out, int32_t size, int32_t *endOfLine, int32_t *endOfFile) {
@@ -156,7 +124,16 @@ int32_t ReadCdfField(char *out, int32_t size, int32_t *endOfLine, int32_t *endOf
   *endOfLine = 0;
   *endOfFile = 0;
   g_cdfEndedAtComma = 0;
-  if (out && ReadUsualField(out, size, endOfLine, afterComma)) return 1;
+  if (out) {
+    int32_t atBreak;
+    int32_t pos = afterComma ? g_cdfBufferPos : SkipCdfBreaksAt(g_cdfBufferPos);
+    if (ReadUsualFieldAt(&pos, out, size, &atBreak) >= 0) {
+      g_cdfBufferPos = pos;
+      g_cdfEndedAtComma = !atBreak;
+      *endOfLine = atBreak;
+      return 1;
+    }
+  }
   return ReadFieldByBytes(out, size, endOfLine, endOfFile, afterComma);
 }
 

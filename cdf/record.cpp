@@ -2,10 +2,13 @@
  * table, field k into the text of column k, and converts every column.
  * Fields beyond the last column are consumed and dropped; columns the line
  * does not reach get an empty text. */
+#include <string.h>
+
 #include "cdf_reader.h"
 #include "columns.h"
 #include "convert.h"
 #include "field.h"
+#include "field_window.h"
 
 enum { DOS_END_OF_FILE = 0x1A };
 
@@ -17,19 +20,83 @@ static int32_t IsLoneRecord(const char *text, int32_t endOfFile) {
   return !(text[0] == DOS_END_OF_FILE && text[1] == 0);
 }
 
-/* Reads the fields of the line into the columns. Returns the index of
- * the field after which the line or the file ended (the columns after it
- * then get an empty text, unless it is the first), g_columnCount when
- * every column got a field and the line goes on, -1 on a failed read. */
-static int32_t ReadColumnFields(int32_t *endOfFile, int32_t *endOfLine) {
-  for (int32_t k = 0; k < g_columnCount; k++) {
-    if (!ReadCdfField(g_columns[k].text, COLUMN_TEXT_SIZE, endOfLine, endOfFile)) return -1;
-    if (!*endOfLine && !*endOfFile) continue;
-    if (k > 0)
-      for (int32_t j = k + 1; j < g_columnCount; j++) g_columns[j].text[0] = 0;
-    return k;
+/* The length of each column's text after the fields of a line were read;
+ * the conversions use it instead of measuring the texts again. */
+static int32_t s_lengths[MAX_COLUMNS];
+
+/* Reads the usual fields of the line into the columns from k on, until
+ * one ends the line (*lineEnded is then 1) or one is not the usual kind;
+ * returns the column it stopped at, count when every column got a field.
+ * The position and the ending at a comma go in and out through *pos and
+ * *afterComma. Its loop holds no call, so the window and the position
+ * can stay in registers. */
+static int32_t ReadUsualColumns(int32_t k, int32_t count, int32_t vector, int32_t *pos, int32_t *afterComma,
+                                int32_t *lineEnded) {
+  int32_t at = *pos;
+  int32_t comma = *afterComma;
+  int32_t ended = 0;
+  CdfFieldWindow window = {0, 0, 0, 0};
+  StartCdfWindow(&window, vector, at);
+  for (; k < count; k++) {
+    int32_t atBreak;
+    int32_t n = ReadUsualFieldInWindow(&window, vector, &at, g_columns[k].text, COLUMN_TEXT_SIZE, &atBreak);
+    if (n < 0) break;
+    s_lengths[k] = n;
+    comma = !atBreak;
+    if (atBreak) {
+      ended = 1;
+      break;
+    }
   }
-  return g_columnCount;
+  *pos = at;
+  *afterComma = comma;
+  *lineEnded = ended;
+  return k;
+}
+
+/* Reads the fields of the line into the columns: the usual ones straight
+ * from the buffer, with their ends found in a window of stop-byte masks,
+ * any other through the field reader, after which the usual ones go on.
+ * Returns the index of the field after which the line or the file ended
+ * (the columns after it then get an empty text, unless it is the first),
+ * g_columnCount when every column got a field and the line goes on, -1
+ * on a failed read. */
+static int32_t ReadColumnFields(int32_t *endOfFile, int32_t *endOfLine) {
+  /* Line breaks before the first field are skipped here as the field
+   * reader would skip them; it finds none left if it reads the field. */
+  int32_t afterComma = g_cdfEndedAtComma;
+  int32_t pos = afterComma ? g_cdfBufferPos : SkipCdfBreaksAt(g_cdfBufferPos);
+  /* kept in locals: a byte stored in a text could alias any global */
+  const int32_t count = g_columnCount;
+  const int32_t vector = g_cdfFieldScan == CDF_SCAN_VECTOR;
+  int32_t k = 0;
+  for (;;) {
+    int32_t lineEnded;
+    k = ReadUsualColumns(k, count, vector, &pos, &afterComma, &lineEnded);
+    if (lineEnded) {
+      *endOfLine = 1;
+      break;
+    }
+    if (k == count) break;
+    g_cdfBufferPos = pos;
+    g_cdfEndedAtComma = afterComma;
+    ImportColumn *c = &g_columns[k];
+    if (!ReadCdfField(c->text, COLUMN_TEXT_SIZE, endOfLine, endOfFile)) return -1;
+    s_lengths[k] = (int32_t)strlen(c->text);
+    pos = g_cdfBufferPos; /* the buffer may have been refilled */
+    afterComma = g_cdfEndedAtComma;
+    if (*endOfLine || *endOfFile) break;
+    k++;
+  }
+  g_cdfBufferPos = pos;
+  g_cdfEndedAtComma = afterComma;
+  if (k == count) return k;
+  if (k > 0)
+    for (int32_t j = k + 1; j < count; j++) {
+      g_columns[j].text[0] = 0;
+      s_lengths[j] = 0;
+    }
+  return k;
 }
 
 /* Consumes the fields after the last column up to the end of the line or
@@ -69,6 +136,6 @@ int32_t ReadCdfRecord(int32_t *endOfFile, int32_t *endOfLine) {
   }
   if (!SkipSurplusFields(endOfFile, endOfLine)) return 0;
   *endOfLine = 0;
-  ConvertColumns();
+  ConvertMeasuredColumns(s_lengths);
   return 1;
 }

@@ -68,11 +68,11 @@ static int32_t ReadAll(const std::string &bytes, int readSize, uint64_t *digests
 
 /* Walks the input run by run in both states; each run starts after the
  * byte that ended the last one, so every run of the input is measured.
- * The copy has exactly the slack that the byte source gives (a 0 and 15
- * bytes), so AddressSanitizer sees any load beyond it. */
+ * The copy has exactly the slack that the scans need (a 0 and 15 bytes),
+ * so AddressSanitizer sees any load beyond it. */
 static void CompareScans(const std::string &bytes) {
   std::vector<unsigned char> buffer(bytes.begin(), bytes.end());
-  buffer.resize(bytes.size() + CDF_BUFFER_SLACK, 0);
+  buffer.resize(bytes.size() + CDF_SCAN_WIDTH, 0);
   for (int32_t quoted = 0; quoted < 2; quoted++)
     for (int32_t pos = 0; pos <= (int32_t)bytes.size();) {
       int32_t scalar = ScanCdfRunScalar(buffer.data() + pos, quoted);

@@ -1,6 +1,7 @@
 /* record_test.cpp: record lines into the column table (short and long
- * lines, the end of the file, tables of one column) and the conversion of
- * every type, numbers bit for bit. */
+ * lines, the end of the file, tables of one column, fields at every place
+ * of the reader's window) and the conversion of every type, numbers bit
+ * for bit. */
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -11,6 +12,7 @@
 #include "cdf_reader.h"
 #include "columns.h"
 #include "convert.h"
+#include "field.h"
 #include "memory_file.h"
 
 namespace {
@@ -152,6 +154,46 @@ TEST(RecordReader, ZeroByteIsPaddingOrAFailure) {
       EXPECT_EQ(ok, c.ends);
       EXPECT_EQ(records, c.records);
     }
+}
+
+/* The fields of a line are found in windows of the buffer: a field may
+ * start or end at any place of a window, cross into the next one, be
+ * longer than one, or need the byte loop (after which a refill may have
+ * moved the bytes). A leading field of every length up to past two
+ * windows shifts each kind of field through every place, line after line
+ * in one file, read with both scans at several read sizes. */
+TEST(RecordReader, FieldsAtEveryPlaceOfTheWindow) {
+  const struct { std::string field, text; } kinds[] = {
+    {"abc", "abc"},
+    {"", ""},
+    {"\"a,b\r\nc\"", "a,b\r\nc"},
+    {"\"O\"\"B\"", "O\"B"}, /* byte loop */
+    {std::string(70, 'w'), std::string(70, 'w')},
+    {"\"" + std::string(70, 'q') + "\"", std::string(70, 'q')},
+  };
+  for (const auto &kind : kinds) {
+    std::string file = "a,b,c\r\n";
+    for (int lead = 0; lead < 140; lead++) file += std::string(lead, 'x') + "," + kind.field + ",z\r\n";
+    for (int32_t scan : {CDF_SCAN_VECTOR, CDF_SCAN_SCALAR})
+      for (int size : {1, 13, 64, 65536}) {
+        SCOPED_TRACE(kind.field + ", scan " + std::to_string(scan) + ", read size " + std::to_string(size));
+        SetCdfFieldScan(scan);
+        OpenMemoryFile(file, size);
+        int32_t eof = 0, eol = 0;
+        ASSERT_EQ(ReadCdfHeader(&eof), 1);
+        for (int lead = 0; lead < 140; lead++) {
+          ASSERT_EQ(ReadCdfRecord(&eof, &eol), 1) << "lead " << lead;
+          ASSERT_EQ(eol, 0) << "lead " << lead;
+          EXPECT_EQ(std::string(g_columns[0].text), std::string(lead, 'x')) << "lead " << lead;
+          EXPECT_EQ(std::string(g_columns[1].text), kind.text) << "lead " << lead;
+          EXPECT_EQ(std::string(g_columns[2].text), "z") << "lead " << lead;
+        }
+        ASSERT_EQ(ReadCdfRecord(&eof, &eol), 1);
+        EXPECT_EQ(eol, 1);
+        EXPECT_EQ(eof, 1);
+      }
+  }
+  SetCdfFieldScan(CDF_SCAN_VECTOR);
 }
 
 TEST(RecordReader, FieldLimits) {
