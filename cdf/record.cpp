@@ -28,29 +28,36 @@ static int32_t s_lengths[MAX_COLUMNS];
  * one ends the line (*lineEnded is then 1) or one is not the usual kind;
  * returns the column it stopped at, count when every column got a field.
  * The position and the ending at a comma go in and out through *pos and
- * *afterComma. Its loop holds no call, so the window and the position
- * can stay in registers. */
+ * *afterComma. Its loops hold no call, so the window and the position
+ * can stay in registers; the vector scan finds the ends in windows, the
+ * scalar one (and a target without SSE2) with the plain run search. */
 static int32_t ReadUsualColumns(int32_t k, int32_t count, int32_t vector, int32_t *pos, int32_t *afterComma,
                                 int32_t *lineEnded) {
   int32_t at = *pos;
-  int32_t comma = *afterComma;
-  int32_t ended = 0;
-  CdfFieldWindow window = {0, 0, 0, 0};
-  StartCdfWindow(&window, vector, at);
-  for (; k < count; k++) {
-    int32_t atBreak;
-    int32_t n = ReadUsualFieldInWindow(&window, vector, &at, g_columns[k].text, COLUMN_TEXT_SIZE, &atBreak);
-    if (n < 0) break;
-    s_lengths[k] = n;
-    comma = !atBreak;
-    if (atBreak) {
-      ended = 1;
-      break;
+  int32_t atBreak = !*afterComma;
+  int32_t n = 0;
+#if CDF_HAVE_VECTOR_SCAN
+  CdfFieldWindow window = {0, 0, 0, 0, 0, 0};
+  if (vector) {
+    for (; k < count; k++) {
+      n = ReadUsualFieldInWindow(&window, &at, g_columns[k].text, COLUMN_TEXT_SIZE, &atBreak);
+      if (n < 0) break;
+      s_lengths[k] = n;
+      if (atBreak) break;
     }
-  }
+  } else
+#else
+  (void)vector;
+#endif
+    for (; k < count; k++) {
+      n = ReadUsualFieldAt(&at, g_columns[k].text, COLUMN_TEXT_SIZE, &atBreak);
+      if (n < 0) break;
+      s_lengths[k] = n;
+      if (atBreak) break;
+    }
   *pos = at;
-  *afterComma = comma;
-  *lineEnded = ended;
+  *lineEnded = n >= 0 && k < count;
+  *afterComma = !atBreak; /* of the last field read: a field not taken leaves it */
   return k;
 }
 

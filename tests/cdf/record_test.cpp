@@ -158,8 +158,8 @@ TEST(RecordReader, ZeroByteIsPaddingOrAFailure) {
 
 /* The fields of a line are found in windows of the buffer: a field may
  * start or end at any place of a window, cross into the next one, be
- * longer than one, or need the byte loop (after which a refill may have
- * moved the bytes). A leading field of every length up to past two
+ * longer than one, hold doubled quotes, or need the byte loop (after which
+ * a refill may have moved the bytes). A leading field of every length up to past two
  * windows shifts each kind of field through every place, line after line
  * in one file, read with both scans at several read sizes. */
 TEST(RecordReader, FieldsAtEveryPlaceOfTheWindow) {
@@ -167,7 +167,11 @@ TEST(RecordReader, FieldsAtEveryPlaceOfTheWindow) {
     {"abc", "abc"},
     {"", ""},
     {"\"a,b\r\nc\"", "a,b\r\nc"},
-    {"\"O\"\"B\"", "O\"B"}, /* byte loop */
+    {"\"O\"\"B\"", "O\"B"},
+    /* doubled quotes at the ends, in a row, and a quote inside an unquoted field */
+    {"\"\"\"\"", "\""}, {"\"\"", ""}, {"\"\"\"a\"\"\"", "\"a\""}, {"\"a\"\"\"\"b\"", "a\"\"b"},
+    {"a\"b", "a\"b"}, {"a\"\"", "a\"\""},
+    {"\"" + std::string(30, 'p') + "\"\"" + std::string(30, 'p') + "\"", std::string(30, 'p') + "\"" + std::string(30, 'p')},
     {std::string(70, 'w'), std::string(70, 'w')},
     {"\"" + std::string(70, 'q') + "\"", std::string(70, 'q')},
   };
@@ -193,6 +197,24 @@ TEST(RecordReader, FieldsAtEveryPlaceOfTheWindow) {
         EXPECT_EQ(eof, 1);
       }
   }
+  SetCdfFieldScan(CDF_SCAN_VECTOR);
+}
+
+/* Quotes out of place fail as in the byte loop, wherever they stand in
+ * the window: text after a closing quote, or a lone quote between pairs. */
+TEST(RecordReader, QuoteErrorsAtEveryPlaceOfTheWindow) {
+  for (const char *field : {"\"a\"b", "\"a\"\"b\"c", "\"a\"\"\"b\"", "\"\"\"a\"b\"\""})
+    for (int32_t scan : {CDF_SCAN_VECTOR, CDF_SCAN_SCALAR})
+      for (int size : {1, 13, 65536})
+        for (int lead = 0; lead < 140; lead += 3) {
+          SCOPED_TRACE(std::string(field) + ", scan " + std::to_string(scan) + ", read size " +
+                       std::to_string(size) + ", lead " + std::to_string(lead));
+          SetCdfFieldScan(scan);
+          OpenMemoryFile("a,b,c\r\n" + std::string(lead, 'x') + "," + field + ",z\r\n", size);
+          int32_t eof = 0, eol = 0;
+          ASSERT_EQ(ReadCdfHeader(&eof), 1);
+          EXPECT_EQ(ReadCdfRecord(&eof, &eol), 0);
+        }
   SetCdfFieldScan(CDF_SCAN_VECTOR);
 }
 
