@@ -72,6 +72,34 @@ double ConvertNumber(const char *text, int32_t scaled) {
   return FinishNumber(whole, decimals, negative, scaled);
 }
 
+/* The digits at p when fewer than eight, and their value in *value:
+ * the eight bytes at p are tested and summed at once as one word. The
+ * first byte that is no digit is the lowest with its top bit set in
+ * stop: bytes before it are digits, so no borrow or carry reaches it.
+ * The digits are moved to the top of the word, zeros before them, and
+ * summed in pairs, fours and eights. Returns -1 for eight digits or more,
+ * and on a big-endian target, where the loop does the work. */
+static inline int32_t LeadingDigits(const unsigned char *p, uint64_t *value) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  uint64_t word;
+  memcpy(&word, p, sizeof word); /* a column text has room for eight bytes from its second */
+  uint64_t t = word - 0x3030303030303030u;
+  uint64_t stop = (t | (t + 0x7676767676767676u)) & 0x8080808080808080u;
+  if (!stop) return -1;
+  int32_t n = __builtin_ctzll(stop) >> 3;
+  if (n == 0) return 0;
+  t <<= 8 * (8 - n);
+  t = (t * 10 + (t >> 8)) & 0x00FF00FF00FF00FFu;
+  t = (t * 100 + (t >> 16)) & 0x0000FFFF0000FFFFu;
+  *value = (t * 10000 + (t >> 32)) & 0xFFFFFFFFu;
+  return n;
+#else
+  (void)p;
+  (void)value;
+  return -1;
+#endif
+}
+
 /* The same for a text of known length, taking the usual shape straight:
  * an optional leading '-', digits, and an optional point with digits,
  * ended by the end of the text or the second decimal. Any other text, or
@@ -83,7 +111,11 @@ static inline double ConvertMeasuredNumber(const char *text, int32_t length, int
   p += negative;
   uint64_t whole = 0;
   uint32_t digit;
-  for (; (digit = (uint32_t)*p - '0') <= 9; p++) whole = whole * 10 + digit;
+  int32_t leading = LeadingDigits(p, &whole);
+  if (leading >= 0)
+    p += leading;
+  else
+    for (; (digit = (uint32_t)*p - '0') <= 9; p++) whole = whole * 10 + digit;
   int32_t decimals = -1;
   if (*p == '.') {
     decimals = 0;
@@ -132,48 +164,104 @@ static void ConvertList(ImportColumn *c, int32_t length) {
   if (length > 0 && c->text[length - 1] == ';') c->text[length - 1] = 0;
 }
 
-/* An option or check box is 1 when its text starts with '1'. A later
- * member of an option group shifts its value into every earlier member,
- * down to the group start, which ends up holding the group in base 2. */
-/* Looked up rather than chosen: the compiler turns a choice between two
- * constants into a branch, which random check boxes mispredict. */
+/* An option or check box is 1 when its text starts with '1'. Looked up
+ * rather than chosen: the compiler turns a choice between two constants
+ * into a branch, which random check boxes mispredict. */
 static const double kChoiceValue[2] = {0.0, 1.0};
 
-static inline void ConvertChoice(int32_t i) {
-  ImportColumn *c = &g_columns[i];
-  double v = kChoiceValue[c->text[0] == '1'];
-  c->number = v;
-  if (c->type != COL_OPTION || c->groupStart) return;
-  for (int32_t j = i - 1; j >= 0; j--) {
-    g_columns[j].number = g_columns[j].number * 2.0 + v;
-    if (g_columns[j].groupStart) break;
+static inline uint32_t ChoiceBit(const ImportColumn *c) {
+  return c->text[0] == '1';
+}
+
+/* An option group: a later member shifts its value into every earlier
+ * member, down to the group start, which ends up holding the group in
+ * base 2. Member j then holds the bits of members j to the last, an
+ * integer; below 2^53 every step of that fold is exact, so a group of at
+ * most EXACT_GROUP members is gathered in an integer and each member gets
+ * its low bits. A longer group folds in doubles, rounded step by step. */
+enum { EXACT_GROUP = 53 };
+
+static void FoldLongGroup(int32_t start, int32_t count) {
+  for (int32_t i = start; i < start + count; i++) {
+    double v = kChoiceValue[ChoiceBit(&g_columns[i])];
+    g_columns[i].number = v;
+    for (int32_t j = i - 1; j >= start; j--) g_columns[j].number = g_columns[j].number * 2.0 + v;
   }
 }
 
-/* Converts column i, whose text holds length bytes; inlined into the
- * loops, where a call per column would cost more than most conversions. */
-__attribute__((always_inline)) static inline void ConvertOne(int32_t i, int32_t length) {
-  ImportColumn *c = &g_columns[i];
-  switch (c->type) {
-    case COL_NUMBER: c->number = ConvertMeasuredNumber(c->text, length, c->scaled); break;
-    case COL_DATE: ConvertDate(c, length); break;
-    case COL_TIME: ConvertTime(c, length); break;
-    case COL_OPTION:
-    case COL_CHECK: ConvertChoice(i); break;
-    case COL_LIST: ConvertList(c, length); break;
-    default: break;
+static inline void ConvertGroup(int32_t start, int32_t count) {
+  if (count > EXACT_GROUP) {
+    FoldLongGroup(start, count);
+    return;
+  }
+  uint64_t bits = 0;
+  for (int32_t i = start; i < start + count; i++) bits = bits * 2 + ChoiceBit(&g_columns[i]);
+  for (int32_t i = start; i < start + count; i++) {
+    int32_t below = start + count - i; /* the bits of members i to the last */
+    g_columns[i].number = (double)(bits & (~(uint64_t)0 >> (64 - below)));
   }
 }
 
-void ConvertColumn(int32_t i) {
-  ConvertOne(i, (int32_t)strlen(g_columns[i].text));
+/* The conversions a record needs, found from the header: the columns of
+ * each kind in order, so that a record is converted by one loop per kind
+ * with no choice per column. Text columns need none. */
+struct OptionGroup {
+  int32_t start;
+  int32_t count;
+};
+
+static struct {
+  int32_t numbers[MAX_COLUMNS], numberCount;
+  int32_t dates[MAX_COLUMNS], dateCount;
+  int32_t times[MAX_COLUMNS], timeCount;
+  int32_t lists[MAX_COLUMNS], listCount;
+  int32_t choices[MAX_COLUMNS], choiceCount; /* check boxes and options alone in their group */
+  OptionGroup groups[MAX_COLUMNS];
+  int32_t groupCount;
+} s_plan;
+
+/* The number of options from column i on that belong to its group. */
+static int32_t GroupLength(int32_t i) {
+  int32_t n = 1;
+  while (i + n < g_columnCount && g_columns[i + n].type == COL_OPTION && !g_columns[i + n].groupStart) n++;
+  return n;
 }
 
-void ConvertColumns(void) {
-  for (int32_t i = 0; i < g_columnCount; i++) ConvertColumn(i);
+void PlanCdfConversions(void) {
+  memset(&s_plan, 0, sizeof s_plan);
+  for (int32_t i = 0; i < g_columnCount; i++) {
+    switch (g_columns[i].type) {
+      case COL_NUMBER: s_plan.numbers[s_plan.numberCount++] = i; break;
+      case COL_DATE: s_plan.dates[s_plan.dateCount++] = i; break;
+      case COL_TIME: s_plan.times[s_plan.timeCount++] = i; break;
+      case COL_LIST: s_plan.lists[s_plan.listCount++] = i; break;
+      case COL_CHECK: s_plan.choices[s_plan.choiceCount++] = i; break;
+      case COL_OPTION: {
+        int32_t n = GroupLength(i);
+        if (n == 1) {
+          s_plan.choices[s_plan.choiceCount++] = i;
+        } else {
+          s_plan.groups[s_plan.groupCount++] = {i, n};
+          i += n - 1;
+        }
+        break;
+      }
+      default: break;
+    }
+  }
 }
 
 void ConvertMeasuredColumns(const int32_t *lengths) {
-  const int32_t count = g_columnCount; /* a byte stored in a text could alias it */
-  for (int32_t i = 0; i < count; i++) ConvertOne(i, lengths[i]);
+  for (int32_t k = 0; k < s_plan.numberCount; k++) {
+    ImportColumn *c = &g_columns[s_plan.numbers[k]];
+    c->number = ConvertMeasuredNumber(c->text, lengths[s_plan.numbers[k]], c->scaled);
+  }
+  for (int32_t k = 0; k < s_plan.dateCount; k++) ConvertDate(&g_columns[s_plan.dates[k]], lengths[s_plan.dates[k]]);
+  for (int32_t k = 0; k < s_plan.timeCount; k++) ConvertTime(&g_columns[s_plan.times[k]], lengths[s_plan.times[k]]);
+  for (int32_t k = 0; k < s_plan.listCount; k++) ConvertList(&g_columns[s_plan.lists[k]], lengths[s_plan.lists[k]]);
+  for (int32_t k = 0; k < s_plan.choiceCount; k++) {
+    ImportColumn *c = &g_columns[s_plan.choices[k]];
+    c->number = kChoiceValue[ChoiceBit(c)];
+  }
+  for (int32_t k = 0; k < s_plan.groupCount; k++) ConvertGroup(s_plan.groups[k].start, s_plan.groups[k].count);
 }

@@ -4,15 +4,13 @@
 
 #include <stdint.h>
 
-/* Converts the text of column i by its type, in place in the column
- * table; later members of an option group fold into the group start. */
-void ConvertColumn(int32_t i);
+/* Finds from the column types the conversions a record needs; called
+ * once the header has set them, before the first record is converted. */
+void PlanCdfConversions(void);
 
-/* Converts every column in order, as ConvertColumn for each. */
-void ConvertColumns(void);
-
-/* The same for texts already measured: lengths[i] is the length of the
- * text of column i. */
+/* Converts the text of every column by its type, in place in the column
+ * table, lengths[i] being the length of the text of column i; later
+ * members of an option group fold into the group start. */
 void ConvertMeasuredColumns(const int32_t *lengths);
 
 /* The number conversion alone: decimal digits with at most two decimals,

@@ -5,6 +5,7 @@
 
 #include "cdf_reader.h"
 #include "columns.h"
+#include "convert.h"
 #include "field.h"
 
 struct Marker {
@@ -75,7 +76,9 @@ static void MakeColumn(int32_t i) {
   memset(&c->date, 0, sizeof c->date);
 }
 
-int32_t ReadCdfHeader(int32_t *endOfFile) {
+/* Reads the names of the header line into the column table; 0 when a
+ * field cannot be read or the line has more than the table holds. */
+static int32_t ReadColumnNames(int32_t *endOfFile) {
   int32_t endOfLine;
   g_columnCount = 0;
   for (;;) {
@@ -88,4 +91,10 @@ int32_t ReadCdfHeader(int32_t *endOfFile) {
     g_columnCount++;
     if (lineEnded) return 1;
   }
+}
+
+int32_t ReadCdfHeader(int32_t *endOfFile) {
+  if (!ReadColumnNames(endOfFile)) return 0;
+  PlanCdfConversions();
+  return 1;
 }

@@ -241,6 +241,16 @@ uint64_t Bits(double d) {
   return b;
 }
 
+/* Reads one record of the given header and line and returns column i. */
+const ImportColumn &ReadOne(const std::string &header, const std::string &line, int i) {
+  OpenMemoryFile(header + "\n" + line + "\n", 65536);
+  int32_t eof = 0, eol = 0;
+  EXPECT_EQ(ReadCdfHeader(&eof), 1);
+  EXPECT_EQ(ReadCdfRecord(&eof, &eol), 1);
+  EXPECT_EQ(eol, 0);
+  return g_columns[i];
+}
+
 TEST(Conversion, NumbersBitExact) {
   const struct { const char *text; int scaled; double want; } cases[] = {
     {"12.34", 0, 12.34}, {"1,234.5", 0, 1234.5}, {"1.999", 0, 1.99}, {"-1.5", 0, -1.5},
@@ -256,18 +266,19 @@ TEST(Conversion, NumbersBitExact) {
     {"123456789012345678901234567890", 0, 0x1.8ee90ff6c373dp+96},
     {"123456789012345678901234567890-", 1, -0x1.37a61478c8b28p+103},
   };
-  for (const auto &c : cases)
+  for (const auto &c : cases) {
     EXPECT_EQ(Bits(ConvertNumber(c.text, c.scaled)), Bits(c.want)) << c.text << " scaled " << c.scaled;
-}
-
-/* Reads one record of the given header and line and returns column i. */
-const ImportColumn &ReadOne(const std::string &header, const std::string &line, int i) {
-  OpenMemoryFile(header + "\n" + line + "\n", 65536);
-  int32_t eof = 0, eol = 0;
-  EXPECT_EQ(ReadCdfHeader(&eof), 1);
-  EXPECT_EQ(ReadCdfRecord(&eof, &eol), 1);
-  EXPECT_EQ(eol, 0);
-  return g_columns[i];
+    /* a record's column takes the measured path, with its word-wide digit run */
+    const ImportColumn &col = ReadOne(c.scaled ? "n@N*,x" : "n@N,x", "\"" + std::string(c.text) + "\",x", 0);
+    EXPECT_EQ(Bits(col.number), Bits(c.want)) << c.text << " scaled " << c.scaled << " in a record";
+  }
+  /* every count of leading digits about the word's eight, with and without decimals */
+  for (const char *tail : {"", ".5", ".25", ".257", "x", "-"})
+    for (int digits = 0; digits <= 17; digits++) {
+      std::string text = std::string("98765432109876543", digits) + tail;
+      const ImportColumn &col = ReadOne("n@N,x", text + ",x", 0);
+      EXPECT_EQ(Bits(col.number), Bits(ConvertNumber(text.c_str(), 0))) << text;
+    }
 }
 
 TEST(Conversion, Dates) {
@@ -319,6 +330,24 @@ TEST(Conversion, ChecksAndOptionGroups) {
     EXPECT_EQ(g_columns[0].number, c.a) << c.line;
     EXPECT_EQ(g_columns[3].number, c.d) << c.line;
     EXPECT_EQ(g_columns[4].number, c.e) << c.line;
+  }
+}
+
+TEST(Conversion, LongOptionGroupsFoldStepByStep) {
+  /* up to 53 members the group is an exact integer; past it each step
+   * number * 2 + member is rounded on its own */
+  for (int members : {2, 53, 54, 64}) {
+    std::string header, line;
+    for (int i = 0; i < members; i++) {
+      header += (i ? ",o" : "o") + std::to_string(i) + "@O";
+      line += i ? (i % 7 == 3 ? ",0" : ",1") : "1";
+    }
+    ReadOne(header + ",x", line + ",x", 0);
+    for (int j = 0; j < members; j++) {
+      double want = 0;
+      for (int i = j; i < members; i++) want = want * 2.0 + (i % 7 == 3 ? 0.0 : 1.0);
+      EXPECT_EQ(Bits(g_columns[j].number), Bits(want)) << members << " members, member " << j;
+    }
   }
 }
 
