@@ -26,15 +26,17 @@ enum {
   COLUMN_TEXT_SIZE = 32768  /* bytes of a field text, terminator included */
 };
 
+/* What a record touches comes first, the start of the text in the same
+ * cache line as the values; the name, read only with the header, last. */
 struct ImportColumn {
-  char name[COLUMN_NAME_SIZE];
   int32_t type;        /* a ColumnType */
   int32_t groupStart;  /* COL_OPTION: 1 when this column starts its group */
   int32_t scaled;      /* COL_NUMBER: 1 for N*, value + 0.005 times 100 */
-  char text[COLUMN_TEXT_SIZE];
   double number;
   DATE_STRUCT date;
   SQLLEN length;       /* the bound parameter's length/indicator */
+  char text[COLUMN_TEXT_SIZE];
+  char name[COLUMN_NAME_SIZE];
 };
 
 extern ImportColumn g_columns[MAX_COLUMNS];
