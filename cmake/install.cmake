@@ -10,6 +10,9 @@ endif()
 set(LUMETRA_UNIX_RES ${PROJECT_SOURCE_DIR}/res/unix)
 
 install(TARGETS lumetra-import RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET lumetra-window)
+  install(TARGETS lumetra-window LIBRARY DESTINATION ${LUMETRA_WINDOW_INSTALL_DIR})
+endif()
 install(TARGETS lumetraodbc LIBRARY DESTINATION ${LUMETRA_ODBC_DIR} NAMELINK_SKIP)
 
 # Debian ships manual pages and changelogs compressed, reproducibly (-n).

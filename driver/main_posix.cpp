@@ -10,7 +10,7 @@
 #include "run.h"
 #include "terminal_ui.h"
 #ifdef LUMETRA_HAVE_QT
-#include "qt_ui.h"
+#include "window_loader.h"
 #endif
 
 enum { EXIT_IMPORTED = 0, EXIT_FAILED = 1, EXIT_BAD_COMMAND_LINE = 2, EXIT_CANCELLED = 130 };
@@ -21,14 +21,17 @@ static const char kProgram[] = "lumetra-import";
 /* The exit status of each RunOutcome, in its order. */
 static const int kExitOf[] = {EXIT_IMPORTED, EXIT_FAILED, EXIT_CANCELLED};
 
-/* Picks the front end; Qt starts only when its window is used. */
+/* Picks the front end; the window module is loaded only when its window
+ * is used, and a missing module leaves the terminal in use. */
 static void ChooseFrontEnd(int32_t hasFile, int *argc, char **argv) {
   g_frontEnd = &g_terminalFrontEnd;
 #ifdef LUMETRA_HAVE_QT
-  if (UseQtWindow(hasFile, IsScriptedInput(0), CanShowQtWindow())) {
-    StartQt(argc, argv);
-    g_frontEnd = &g_qtFrontEnd;
-  }
+  if (!UseQtWindow(hasFile, IsScriptedInput(0), 1)) return;
+  const UiFrontEnd *window = 0;
+  char reason[REASON_SIZE];
+  if (StartWindowFrontEnd(argc, argv, &window, reason, sizeof reason) == WINDOW_MISSING)
+    fprintf(stderr, "%s: no window (%s); the terminal is used\n", kProgram, reason);
+  if (window) g_frontEnd = window;
 #else
   (void)hasFile;
   (void)argc;
