@@ -373,7 +373,11 @@ std::unique_ptr<Backend> OpenSqliteBackend(const Settings &settings, Diagnostics
     return nullptr;
   }
   sqlite3 *db = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  /* Every use of the connection, the idle commit timer's too, holds the
+   * connection lock, so SQLite's own lock per call (two per bound value)
+   * is left out. */
+  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                           nullptr);
   if (rc == SQLITE_OK) {
     sqlite3_busy_timeout(db, BUSY_TIMEOUT_MS);
     std::string pragmas = "PRAGMA journal_mode=" + journal + "; PRAGMA synchronous=" + sync + ";";
