@@ -91,12 +91,14 @@ SQLRETURN BeforeStatement(Dbc *dbc, const void *prepared, bool grouped, Diagnost
 SQLRETURN AfterStatement(Dbc *dbc, SQLRETURN rc, Diagnostics &diag) {
   GroupCommit &g = dbc->group;
   if (!g.open) return rc;
-  g.lastUse = Clock::now();
+  Clock::time_point now = Clock::now(); /* read once: a clock read costs as much as a bound value */
+  g.lastUse = now;
   if (rc == SQL_ERROR) {
     CommitBatch(dbc, diag); /* the rows before the failing one are kept */
     return SQL_ERROR;
   }
-  if (IntervalPassed(g, g.started) && CommitBatch(dbc, diag) == SQL_ERROR) return SQL_ERROR;
+  if (now - g.started >= std::chrono::milliseconds(g.intervalMs) && CommitBatch(dbc, diag) == SQL_ERROR)
+    return SQL_ERROR;
   return rc;
 }
 
