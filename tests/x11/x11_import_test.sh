@@ -3,7 +3,8 @@
 # person would: the window and the chooser appear, a path typed into the
 # chooser is imported into a temporary DSN, and Cancel pressed during a
 # long import leaves the rows inserted so far (exit status 130); a pipe
-# with the display set runs on the terminal. Screenshots of the window
+# with the display set runs on the terminal, and so does a program whose
+# window module is missing. Screenshots of the window
 # and of the chooser are saved into the output folder.
 #   x11_import_test.sh <lumetra-import> <liblumetraodbc.so> <generate_cdf> <output-folder>
 set -euo pipefail
@@ -54,6 +55,15 @@ wait "$app" || fail "exit code $?"
 cp "$work/people.cdf" "$work/piped.cdf"
 printf '%s\n' "$work/piped.cdf" | timeout 20 "$program" >>"$work/app.log" 2>&1 || fail "piped run: exit status $?"
 [ "$(sqlite3 "$db" 'SELECT count(*) FROM piped')" = 2 ] || fail "piped run did not import"
+
+# The program without its window module beside it or installed: it says
+# so and asks on the terminal instead, here reading the end of input.
+mkdir "$work/alone"
+cp "$program" "$work/alone/"
+status=0
+timeout 20 "$work/alone/$(basename "$program")" </dev/null >"$work/alone.log" 2>&1 || status=$?
+grep -q "no window (lumetra-window.so not found in" "$work/alone.log" || fail "no notice: $(cat "$work/alone.log")"
+[ "$status" -ne 124 ] || fail "the program without its window module waited"
 
 # A long import, cancelled with the window's Cancel button.
 "$generate" 1000000 "$work/long.cdf"
