@@ -22,6 +22,11 @@ for f in bin/lumetra-import share/man/man1/lumetra-import.1.gz share/application
   [ -s "$prefix/$f" ] || fail "no $f"
 done
 "$prefix/bin/lumetra-import" --version | grep -q '^lumetra-import ' || fail "installed program does not run"
+[ -s "$prefix/lib/${multiarch:+$multiarch/}lumetra-import/lumetra-window.so" ] || fail "no window module"
+# asked on a terminal without a display, the installed program finds its
+# window module (it says when it does not) and falls back to the prompt
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/lumetra-import" </dev/null >/dev/null 2>"$work/alone" || true
+! grep -q "no window" "$work/alone" || fail "installed program: $(cat "$work/alone")"
 
 page=$(MANWIDTH=200 man --warnings -l "$prefix/share/man/man1/lumetra-import.1.gz" 2>"$work/warnings" | col -b | tr -s '[:space:]' ' ')
 [ ! -s "$work/warnings" ] || fail "man page warnings: $(cat "$work/warnings")"
