@@ -6,8 +6,6 @@
  * ends go through one teardown that releases what was obtained, in the
  * reverse order. The table and the rows inserted stay in the data source
  * whatever the end. */
-#include <inttypes.h>
-#include <stdio.h>
 
 #include "cdf_file.h"
 #include "cdf_reader.h"
@@ -65,6 +63,19 @@ static int32_t PumpAndCancelled(void) {
   return g_cancelled;
 }
 
+/* The count, at least 1, as decimal digits into text: done for every
+ * record, where snprintf took about 4% of a grouped import. */
+static void FormatCount(int32_t count, char *text) {
+  char digits[COUNT_TEXT_SIZE];
+  int32_t n = 0;
+  do {
+    digits[n++] = (char)('0' + count % 10);
+    count /= 10;
+  } while (count > 0);
+  for (int32_t i = 0; i < n; i++) text[i] = digits[n - 1 - i];
+  text[n] = 0;
+}
+
 /* Inserts every line that the record reader reports as a record, up to
  * the end of the file, the first failure, or Cancel; 0 at a failure. */
 static int32_t ImportRecords(RunState *s) {
@@ -80,7 +91,7 @@ static int32_t ImportRecords(RunState *s) {
       RETCODE rc = SQLExecute(s->hstmt);
       if (!CheckOdbc(s->window, rc, s->henv, s->hdbc, s->hstmt)) return 0;
       count++;
-      snprintf(countText, sizeof countText, "%" PRId32, count);
+      FormatCount(count, countText);
       if (s->window) SetProgressText(s->window, countText);
       PumpMessages();
     }

@@ -92,7 +92,9 @@ static UiWindow CreateTerminalProgress(UiInstance) {
 }
 
 static void SetTerminalProgress(UiWindow, const char *text) {
-  snprintf(s_count, sizeof s_count, "%s", text);
+  size_t n = strnlen(text, sizeof s_count - 1);
+  memcpy(s_count, text, n);
+  s_count[n] = 0;
   if (s_drawProgress && Now() - s_lastPaint >= kRepaintNanoseconds) PaintLine();
 }
 
