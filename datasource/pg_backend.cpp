@@ -127,12 +127,17 @@ std::string OneLine(const char *text) {
  * where, when given, says first which rows the error is about. */
 SQLRETURN PostPgError(Diagnostics &diag, PGconn *conn, const PGresult *r, const std::string &where = "") {
   std::string prefix = "PostgreSQL: " + (where.empty() ? "" : where + ": ");
-  if (PQstatus(conn) == CONNECTION_BAD) {
+  const char *state = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+  /* libpq may report the closed socket before it marks the connection
+   * bad: an error without SQLSTATE is then confirmed by reading on; a
+   * server shutting down (class 57P) closes it too */
+  bool lost = PQstatus(conn) == CONNECTION_BAD || (!state && !PQconsumeInput(conn)) ||
+              (state && strncmp(state, "57P", 3) == 0);
+  if (lost) {
     const char *primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     std::string why = primary ? primary : OneLine(PQerrorMessage(conn));
     return PostError(diag, "08S01", 0, prefix + "connection to the server lost: " + why);
   }
-  const char *state = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
   const char *primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
   const char *detail = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_DETAIL) : nullptr;
   std::string message = primary ? primary : OneLine(PQerrorMessage(conn));
