@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-struct Diagnostics;
+class Diagnostics;
 struct Settings;
 
 enum ValueKind { VALUE_NULL, VALUE_INTEGER, VALUE_REAL, VALUE_TEXT, VALUE_BLOB, VALUE_DATE, VALUE_TIMESTAMP };

@@ -37,6 +37,10 @@ bool IsValidUtf8(const char *text, size_t n) {
         continue;
       }
     }
+    if (s[i] < 0x80) { /* the short tail of a text is mostly ASCII too */
+      i++;
+      continue;
+    }
     size_t len = Utf8SequenceLength(s + i, n - i);
     if (len == 0) return false;
     i += len;
@@ -44,22 +48,29 @@ bool IsValidUtf8(const char *text, size_t n) {
   return true;
 }
 
-static void AppendUtf8(uint32_t cp, std::string *out) {
+/* Writes code point cp as UTF-8 at out; returns the end. */
+static char *PutUtf8(uint32_t cp, char *out) {
   if (cp < 0x80) {
-    *out += (char)cp;
+    *out++ = (char)cp;
   } else if (cp < 0x800) {
-    *out += (char)(0xC0 | cp >> 6);
-    *out += (char)(0x80 | (cp & 0x3F));
+    *out++ = (char)(0xC0 | cp >> 6);
+    *out++ = (char)(0x80 | (cp & 0x3F));
   } else if (cp < 0x10000) {
-    *out += (char)(0xE0 | cp >> 12);
-    *out += (char)(0x80 | ((cp >> 6) & 0x3F));
-    *out += (char)(0x80 | (cp & 0x3F));
+    *out++ = (char)(0xE0 | cp >> 12);
+    *out++ = (char)(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = (char)(0x80 | (cp & 0x3F));
   } else {
-    *out += (char)(0xF0 | cp >> 18);
-    *out += (char)(0x80 | ((cp >> 12) & 0x3F));
-    *out += (char)(0x80 | ((cp >> 6) & 0x3F));
-    *out += (char)(0x80 | (cp & 0x3F));
+    *out++ = (char)(0xF0 | cp >> 18);
+    *out++ = (char)(0x80 | ((cp >> 12) & 0x3F));
+    *out++ = (char)(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = (char)(0x80 | (cp & 0x3F));
   }
+  return out;
+}
+
+static void AppendUtf8(uint32_t cp, std::string *out) {
+  char bytes[4];
+  out->append(bytes, (size_t)(PutUtf8(cp, bytes) - bytes));
 }
 
 /* WINDOWS-1252's 0x80..0x9F; the five bytes it leaves undefined keep
@@ -70,12 +81,15 @@ static const uint16_t kWindows1252High[32] = {
   0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+/* Written in place: one WINDOWS-1252 byte is at most three UTF-8 bytes. */
 void Windows1252ToUtf8(const char *s, size_t n, std::string *out) {
-  out->clear();
+  out->resize(3 * n);
+  char *end = out->data();
   for (size_t i = 0; i < n; i++) {
     unsigned char c = (unsigned char)s[i];
-    AppendUtf8(c >= 0x80 && c < 0xA0 ? kWindows1252High[c - 0x80] : c, out);
+    end = PutUtf8(c >= 0x80 && c < 0xA0 ? kWindows1252High[c - 0x80] : c, end);
   }
+  out->resize((size_t)(end - out->data()));
 }
 
 void Utf16ToUtf8(const unsigned short *s, size_t units, std::string *out) {

@@ -43,11 +43,14 @@ std::string FitMessage(std::string s) {
 
 /* A record with the prefix; short messages, the usual ones, need no fitting. */
 static void Post(Diagnostics &diag, const char *state, SQLINTEGER native, const char *message, size_t length) {
-  std::string text;
-  text.reserve(sizeof kPrefix + length);
-  text.append(kPrefix).append(message, length);
-  if (text.size() > MESSAGE_KEEP) text = FitMessage(std::move(text));
-  diag.records.push_back({state, native, std::move(text)});
+  DiagRecord &r = diag.Add();
+  /* clear and append, unlike assign, reuse the storage without further checks */
+  r.state.clear();
+  r.state.append(state, strnlen(state, 5));
+  r.native = native;
+  r.message.clear();
+  r.message.append(kPrefix, sizeof kPrefix - 1).append(message, length);
+  if (r.message.size() > MESSAGE_KEEP) r.message = FitMessage(std::move(r.message));
 }
 
 SQLRETURN PostError(Diagnostics &diag, const char *state, SQLINTEGER native, const std::string &message) {
@@ -115,8 +118,8 @@ DS_EXPORT SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle, SQ
   Diagnostics *diag = DiagOf(type, handle);
   if (!diag) return SQL_INVALID_HANDLE;
   if (record < 1) return SQL_ERROR;
-  if ((size_t)record > diag->records.size()) return SQL_NO_DATA;
-  const DiagRecord &r = diag->records[record - 1];
+  if ((size_t)record > diag->Count()) return SQL_NO_DATA;
+  const DiagRecord &r = (*diag)[record - 1];
   if (state) memcpy(state, r.state.c_str(), 6);
   if (native) *native = r.native;
   SQLLEN full;
@@ -133,7 +136,7 @@ DS_EXPORT SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, 
   if (!info) return SQL_ERROR;
   if (record == 0) {
     switch (field) {
-      case SQL_DIAG_NUMBER: *(SQLINTEGER *)info = (SQLINTEGER)diag->records.size(); return SQL_SUCCESS;
+      case SQL_DIAG_NUMBER: *(SQLINTEGER *)info = (SQLINTEGER)diag->Count(); return SQL_SUCCESS;
       case SQL_DIAG_CURSOR_ROW_COUNT: *(SQLLEN *)info = 0; return SQL_SUCCESS;
       case SQL_DIAG_RETURNCODE: *(SQLRETURN *)info = diag->lastResult; return SQL_SUCCESS;
       case SQL_DIAG_ROW_COUNT:
@@ -142,8 +145,8 @@ DS_EXPORT SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, 
       default: return SQL_ERROR;
     }
   }
-  if ((size_t)record > diag->records.size()) return SQL_NO_DATA;
-  const DiagRecord &r = diag->records[record - 1];
+  if ((size_t)record > diag->Count()) return SQL_NO_DATA;
+  const DiagRecord &r = (*diag)[record - 1];
   SQLLEN full;
   SQLRETURN rc;
   switch (field) {

@@ -510,9 +510,10 @@ SQLRETURN OdbcBackend::Connect(const std::string &target, Diagnostics &diag) {
     PostTargetError(api_, target, SQL_HANDLE_DBC, dbc_, "The target refused the connection");
     api_->FreeHandle(SQL_HANDLE_DBC, dbc_);
     dbc_ = SQL_NULL_HDBC;
-    for (DiagRecord &r : target.records) {
+    for (size_t i = 0; i < target.Count(); i++) {
+      DiagRecord r = target[i];
       if (r.state.compare(0, 2, "08") != 0 && r.state != "IM002") r.state = "08001";
-      diag.records.push_back(r);
+      diag.Append(r);
     }
     return SQL_ERROR;
   }

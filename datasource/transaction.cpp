@@ -4,7 +4,7 @@
  * statement opens a transaction that SQLEndTran ends. */
 #include "handles.h"
 
-using Clock = std::chrono::steady_clock;
+using Clock = BatchClock;
 
 /* How often the idle timer looks, as a part of the interval. */
 enum { TIMER_CHECKS_PER_INTERVAL = 4 };
@@ -39,8 +39,8 @@ static void IdleTimer(Dbc *dbc) {
     std::unique_lock<std::recursive_mutex> held(dbc->lock, std::try_to_lock);
     if (g.stop || !held.owns_lock() || !g.open || !IntervalPassed(g, g.lastUse)) continue;
     Diagnostics diag;
-    if (CommitBatch(dbc, diag) == SQL_ERROR && !diag.records.empty()) {
-      g.failed = diag.records[0];
+    if (CommitBatch(dbc, diag) == SQL_ERROR && !diag.Empty()) {
+      g.failed = diag[0];
       g.hasFailed = true;
     }
   }
@@ -70,7 +70,7 @@ static SQLRETURN ReportTimerFailure(Dbc *dbc, Diagnostics &diag) {
   GroupCommit &g = dbc->group;
   if (!g.hasFailed) return SQL_SUCCESS;
   g.hasFailed = false;
-  diag.records.push_back(g.failed);
+  diag.Append(g.failed);
   return SQL_ERROR;
 }
 
@@ -91,7 +91,7 @@ SQLRETURN BeforeStatement(Dbc *dbc, const void *prepared, bool grouped, Diagnost
 SQLRETURN AfterStatement(Dbc *dbc, SQLRETURN rc, Diagnostics &diag) {
   GroupCommit &g = dbc->group;
   if (!g.open) return rc;
-  Clock::time_point now = Clock::now(); /* read once: a clock read costs as much as a bound value */
+  Clock::time_point now = Clock::now();
   g.lastUse = now;
   if (rc == SQL_ERROR) {
     CommitBatch(dbc, diag); /* the rows before the failing one are kept */
