@@ -1,8 +1,8 @@
 /* fault_test.cpp: faults found when other clients tried the driver, each
  * through the real driver manager: several statements in one call, a
- * fetch past the end, exact 64-bit parameters, constraint names that
- * look like type words, readable refused dates, connection strings, and
- * the text encodings. */
+ * fetch past the end, exact 64-bit parameters, diagnostics that end with
+ * their call, constraint names that look like type words, readable
+ * refused dates, connection strings, and the text encodings. */
 #include <gtest/gtest.h>
 #include <stdint.h>
 #include <string.h>
@@ -94,6 +94,42 @@ TEST(Faults, BigIntegersStayExact) {
     EXPECT_EQ(back, c.value);
     SQLFreeStmt(s.hstmt, SQL_CLOSE);
   }
+}
+
+/* Every record of the statement's last call: "STATE message" lines. */
+std::string AllDiags(SQLHSTMT hstmt) {
+  std::string all;
+  SQLCHAR state[6], message[256];
+  SQLINTEGER native;
+  SQLSMALLINT length;
+  for (SQLSMALLINT i = 1;
+       SQL_SUCCEEDED(SQLGetDiagRec(SQL_HANDLE_STMT, hstmt, i, state, &native, message, sizeof message, &length)); i++)
+    all += std::string((char *)state) + " " + (char *)message + "\n";
+  return all;
+}
+
+/* Records are reused from call to call: none may outlive its call. */
+TEST(Faults, EachCallShowsOnlyItsOwnDiagnostics) {
+  const struct { double a, b; RETCODE rc; const char *diags; } cases[] = {
+    {1.5, 2.5, SQL_SUCCESS_WITH_INFO,
+     "01S07 [Lumetra] Fractional truncation (parameter 1)\n01S07 [Lumetra] Fractional truncation (parameter 2)\n"},
+    {1, 3e10, SQL_ERROR, "22003 [Lumetra] Numeric value out of range: 30000000000 (parameter 2)\n"},
+    {1, 2, SQL_SUCCESS, ""},
+    {1, 2.5, SQL_SUCCESS_WITH_INFO, "01S07 [Lumetra] Fractional truncation (parameter 2)\n"},
+  };
+  OdbcSession s;
+  std::string table = NewTable();
+  ASSERT_EQ(s.Exec("CREATE TABLE " + table + "(a I4, b I4)"), SQL_SUCCESS);
+  double a, b;
+  SQLBindParameter(s.hstmt, 1, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_INTEGER, 10, 0, &a, 8, nullptr);
+  SQLBindParameter(s.hstmt, 2, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_INTEGER, 10, 0, &b, 8, nullptr);
+  ASSERT_EQ(SQLPrepare(s.hstmt, (SQLCHAR *)("INSERT INTO " + table + " VALUES (?, ?)").c_str(), SQL_NTS), SQL_SUCCESS);
+  for (const auto &c : cases) {
+    a = c.a, b = c.b;
+    EXPECT_EQ(SQLExecute(s.hstmt), c.rc) << c.a << ", " << c.b;
+    EXPECT_EQ(AllDiags(s.hstmt), c.diags) << c.a << ", " << c.b;
+  }
+  EXPECT_EQ(g_dsn->Query("SELECT a, b FROM " + table), "1|2\n1|2\n1|2\n");
 }
 
 TEST(Faults, ConstraintNamedLikeATypeWordKeepsItsName) {
