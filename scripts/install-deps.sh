@@ -2,7 +2,10 @@
 # Installs the Debian packages the build and the tests need.
 #   install-deps.sh --run      only what building and running the program needs
 #   install-deps.sh            Linux build, tests, benchmarks, fuzzing, packaging
-#   install-deps.sh --windows  also the mingw-w64 cross build, NSIS and Wine
+#   install-deps.sh --windows  also the mingw-w64 cross build, NSIS and Wine;
+#                              and, only where i386 programs run here
+#                              (scripts/i386.sh), 32-bit Wine and the i386
+#                              libraries of the i386 driver
 set -euo pipefail
 
 run=(
@@ -18,10 +21,8 @@ base=(
   xvfb xdotool x11-apps imagemagick
   dpkg-dev fakeroot lintian man-db shared-mime-info libglib2.0-bin
 )
-windows=(
-  mingw-w64 wine wine64 wine32:i386 nsis
-  g++-multilib libsqlite3-dev:i386 unixodbc-dev:i386 libodbc2:i386
-)
+windows=(mingw-w64 wine wine64 nsis)
+i386=(wine32:i386 g++-multilib libsqlite3-dev:i386 unixodbc-dev:i386 libodbc2:i386)
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -33,16 +34,26 @@ missing() {
   done
 }
 
-want=("${base[@]}")
-[ "${1:-}" = "--run" ] && want=("${run[@]}")
-if [ "${1:-}" = "--windows" ]; then
-  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-  want+=("${windows[@]}")
-fi
-
-todo=$(missing "${want[@]}")
-if [ -n "$todo" ]; then
+install() {
+  local todo
+  todo=$(missing "$@")
+  [ -n "$todo" ] || return 0
   $sudo apt-get update -qq
   # shellcheck disable=SC2086
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $todo
+}
+
+case "${1:-}" in
+  --run) install "${run[@]}"; exit 0 ;;
+  --windows) install "${base[@]}" "${windows[@]}" ;;
+  *) install "${base[@]}"; exit 0 ;;
+esac
+
+# The i386 probe needs binutils, which the first round installed.
+probe="$(dirname "$0")/i386.sh"
+if why=$(bash "$probe"); then
+  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+  install "${i386[@]}"
+else
+  echo "install-deps: no 32-bit Wine or i386 libraries: $why"
 fi

@@ -4,7 +4,7 @@
 # connection string, and the rows land in a host unixODBC data source
 # that our Linux driver serves (Wine's odbc32 forwards to the host's
 # unixODBC). The stored values are checked with sqlite3.
-#   wine_dll_test.sh <lumetra-dll-test.exe> <lumetraodbc.dll> <liblumetraodbc.so> <wine-prefix> <name>
+#   wine_dll_test.sh <lumetra-dll-test.exe> <lumetraodbc.dll> <liblumetraodbc.so> <wine-prefix> <win64|win32>
 set -euo pipefail
 exe=$1
 dll=$2
@@ -19,8 +19,8 @@ fail() {
   exit 1
 }
 
-export WINEDEBUG=-all WINEPREFIX=$prefix WINEDLLOVERRIDES="mscoree,mshtml="
-flock "$prefix.lock" bash -c '[ -f "$WINEPREFIX/system.reg" ] || { wineboot --init && wineserver -w; } >/dev/null 2>&1'
+. "$(dirname "$0")/wine-env.sh"
+wine_env "$name" "$prefix"
 
 # The target: a host DSN on our Linux driver's SQLite backend.
 : > "$work/odbcinst.ini"

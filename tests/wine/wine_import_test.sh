@@ -3,7 +3,7 @@
 # appear, a path typed into the chooser with xdotool is accepted, and the
 # import lands in our data source through a temporary DSN (Wine's odbc32
 # reaches the host's unixODBC, which loads our driver).
-#   wine_import_test.sh <lumetra-import.exe> <liblumetraodbc.so> <wine-prefix> <output-folder> <name>
+#   wine_import_test.sh <lumetra-import.exe> <liblumetraodbc.so> <wine-prefix> <output-folder> <win64|win32>
 set -euo pipefail
 exe=$1
 driver=$2
@@ -24,9 +24,9 @@ fail() {
   exit 1
 }
 
-export WINEDEBUG=-all WINEPREFIX=$prefix WINEDLLOVERRIDES="mscoree,mshtml="
-# One prefix serves every Wine test of the build; the first makes it.
-flock "$prefix.lock" bash -c '[ -f "$WINEPREFIX/system.reg" ] || { wineboot --init && wineserver -w; } >/dev/null 2>&1'
+# One prefix serves every Wine test of the build and width; the first makes it.
+. "$(dirname "$0")/wine-env.sh"
+wine_env "$name" "$prefix"
 
 start_xvfb
 eval "$(bash "$(dirname "$0")/../support/temp-dsn.sh" "$driver" "$work/dsn")"

@@ -3,18 +3,17 @@
 # is refused and leaves nothing; /S /TARGET=... installs the files, the
 # driver "Lumetra" and the DSN "Lumetra Data Source" in the 32-bit ODBC
 # view and the Start-menu entry; the uninstaller removes all of them.
-#   wine_installer_test.sh <lumetra-setup.exe>
+#   wine_installer_test.sh <lumetra-setup.exe> <win32|win64>
 set -euo pipefail
 setup=$(realpath "$1")
 work=$(mktemp -d)
-export WINEDEBUG=-all WINEPREFIX=$work/prefix WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
-wineboot --init >/dev/null 2>&1
-wineserver -w
+. "$(dirname "$0")/wine-env.sh"
+wine_env "$2" "$work/prefix"
 
 # A 32-bit installer's HKLM\SOFTWARE is the 32-bit view of a 64-bit prefix.
 view='HKLM\Software\Wow6432Node'
