@@ -146,26 +146,43 @@ static void SetUpLineEditing(void) {
   rl_completion_append_character = 0;
 }
 
-/* One line from the user without its line break; 0 at the end of input
- * or on Ctrl-C. */
-static int32_t ReadLine(char *line, int32_t size) {
-  if (isatty(0)) {
-    ClearLine();
-    SetUpLineEditing();
-    char *got = readline(kPrompt);
-    if (!got || s_interrupted) {
-      fputc('\n', stderr); /* leave the prompt's line */
-      free(got);
-      return 0;
-    }
-    snprintf(line, (size_t)size, "%s", got);
-    if (got[0]) add_history(got);
+enum LineRead { LINE_END, LINE_READ, LINE_TOO_LONG };
+
+/* One typed line, edited with libedit. */
+static int32_t ReadEditedLine(char *line, int32_t size) {
+  ClearLine();
+  SetUpLineEditing();
+  char *got = readline(kPrompt);
+  if (!got || s_interrupted) {
+    fputc('\n', stderr); /* leave the prompt's line */
     free(got);
-    return 1;
+    return LINE_END;
   }
-  if (!fgets(line, size, stdin) || s_interrupted) return 0;
+  int32_t verdict = strlen(got) < (size_t)size ? LINE_READ : LINE_TOO_LONG;
+  if (verdict == LINE_READ) snprintf(line, (size_t)size, "%s", got);
+  if (got[0]) add_history(got);
+  free(got);
+  return verdict;
+}
+
+/* One line of a pipe or a file. A line that does not fit is read to its
+ * end and refused whole: a part of it must never pass for a name. */
+static int32_t ReadPipedLine(char *line, int32_t size) {
+  if (!fgets(line, size, stdin) || s_interrupted) return LINE_END;
+  int32_t verdict = LINE_READ;
+  if (!strchr(line, '\n')) {
+    int c = getchar();
+    if (c != '\n' && c != EOF) verdict = LINE_TOO_LONG;
+    while (c != '\n' && c != EOF) c = getchar();
+  }
   line[strcspn(line, "\r\n")] = 0;
-  return 1;
+  return verdict;
+}
+
+/* One line from the user without its line break: LINE_END at the end of
+ * input or on Ctrl-C. */
+static int32_t ReadLine(char *line, int32_t size) {
+  return isatty(0) ? ReadEditedLine(line, size) : ReadPipedLine(line, size);
 }
 
 /* Asks until a line names a file that the run can take; every refusal
@@ -174,9 +191,14 @@ static int32_t AskForFile(char *fileName) {
   char line[LINE_SIZE];
   char reason[REASON_SIZE];
   for (;;) {
-    if (!ReadLine(line, sizeof line) || line[0] == 0) return 0;
-    if (ResolveImportPath(line, fileName, reason, sizeof reason) == PATH_OK) return 1;
-    fprintf(stderr, "%s\n", reason);
+    int32_t got = ReadLine(line, sizeof line);
+    if (got == LINE_END || (got == LINE_READ && line[0] == 0)) return 0;
+    if (got == LINE_TOO_LONG)
+      fprintf(stderr, "a name of more than %d bytes is too long\n", LINE_SIZE - 1);
+    else if (ResolveImportPath(line, fileName, reason, sizeof reason) == PATH_OK)
+      return 1;
+    else
+      fprintf(stderr, "%s\n", reason);
   }
 }
 

@@ -43,6 +43,14 @@ cp "$work/files/data" "$work/files/numbers.cdf"
 cp "$work/files/data" "$work/files/given.cdf"
 printf 'a,b\r\n1,2\r\n3,"4"x\r\n5,6\r\n' > "$work/files/broken.cdf"
 
+# A name longer than a line is refused whole, not split into names: its
+# tail here would name people.cdf.
+run "$(printf 'x%.0s' $(seq 4095))people.cdf\n"
+expect 130 "over-long name"
+[ "$out" = 'a name of more than 4095 bytes is too long' ] || fail "over-long name: $out"
+[ "$(sqlite3 "$db" "SELECT count(*) FROM sqlite_master WHERE name = 'people'")" = 0 ] \
+  || fail "the tail of an over-long name was imported"
+
 # A missing file and a folder are refused and asked for again; a name
 # without extension finds people.cdf; the path is relative to the folder.
 run 'missing.cdf\n.\npeople\n'
