@@ -37,6 +37,9 @@ static bool BracedValue(const std::string &s, size_t *i, std::string *value) {
   return false;
 }
 
+/* Where a fault is: no value is shown, as it may be a password. */
+static std::string At(size_t position) { return " at character " + std::to_string(position + 1); }
+
 bool ParseConnectionString(const std::string &s, std::vector<Attribute> *out, std::string *bad) {
   size_t i = 0;
   while (i < s.size()) {
@@ -48,18 +51,23 @@ bool ParseConnectionString(const std::string &s, std::vector<Attribute> *out, st
       continue;
     }
     if (eq == std::string::npos || eq > end) {
-      *bad = Trimmed(s, i, end);
+      *bad = "\"" + Trimmed(s, i, end) + "\"" + At(i) + " has no '='";
       return false;
     }
     Attribute a{Trimmed(s, i, eq), ""};
     size_t v = eq + 1;
     while (v < s.size() && IsBlank(s[v])) v++;
     if (v < s.size() && s[v] == '{') {
+      size_t brace = v;
       if (!BracedValue(s, &v, &a.value)) {
-        *bad = s.substr(i);
+        *bad = "the value of " + a.key + At(brace) + " opens a brace that is not closed";
         return false;
       }
-      while (v < s.size() && s[v] != ';') v++;
+      while (v < s.size() && IsBlank(s[v])) v++;
+      if (v < s.size() && s[v] != ';') {
+        *bad = "the value of " + a.key + " goes on" + At(v) + " after its closing brace";
+        return false;
+      }
       end = v;
     } else {
       a.value = Trimmed(s, eq + 1, end);

@@ -13,9 +13,9 @@ struct Attribute {
 };
 
 /* The attributes of s in order. A later repeat of a key is dropped, as
- * ODBC says the first one counts. Returns false, with the offending part
- * in *bad, for an attribute without '=' or an unclosed brace; the
- * attributes before it are kept. */
+ * ODBC says the first one counts. Returns false, with the fault and where
+ * it is in *bad, for an attribute without '=', an unclosed brace or text
+ * after a closing brace. */
 bool ParseConnectionString(const std::string &s, std::vector<Attribute> *out, std::string *bad);
 
 /* key=value, the value braced when it needs to be. */

@@ -169,10 +169,9 @@ static SQLRETURN DriverConnect(Dbc *dbc, const std::string &in, SQLCHAR *out, SQ
   Settings settings;
   std::string bad;
   SQLRETURN result = SQL_SUCCESS;
-  if (!ParseConnectionString(in, &settings.given, &bad)) {
-    PostInfo(dbc->diag, "01S00", "Invalid connection string attribute: " + bad);
-    result = SQL_SUCCESS_WITH_INFO;
-  }
+  /* A key dropped from a malformed string could send the data elsewhere. */
+  if (!ParseConnectionString(in, &settings.given, &bad))
+    return PostError(dbc->diag, "08001", 0, "Malformed connection string: " + bad);
   for (const Attribute &a : settings.given)
     if (SameKey(a.key, "DSN")) settings.dsn = a.value;
   dbc->settings = settings;

@@ -200,10 +200,24 @@ TEST(Faults, ConnectionStrings) {
     {"DRIVER={" + std::string(kDriverPath) + "};Database={" + other + "}", SQL_SUCCESS, "", "other.db"},
     {"DSN=Lumetra Data Source;JournalMode=SIDEWAYS", SQL_ERROR, "", nullptr},
     {"DSN=Lumetra Data Source;Charset=NO-SUCH-CODE", SQL_ERROR, "", nullptr},
+    /* a malformed string is refused whole: a key dropped after the fault
+     * could send the data to the default database */
+    {"DSN=Lumetra Data Source;Database={" + other, SQL_ERROR,
+     "08001 [Lumetra] Malformed connection string: the value of Database at character 34 opens a brace that is not closed",
+     nullptr},
+    {"DSN=Lumetra Data Source;Charset;Database=" + other, SQL_ERROR,
+     "08001 [Lumetra] Malformed connection string: \"Charset\" at character 25 has no '='", nullptr},
+    {"DSN=Lumetra Data Source;Database={" + other + "}x", SQL_ERROR,
+     "08001 [Lumetra] Malformed connection string: the value of Database goes on at character " +
+         std::to_string(36 + other.size()) + " after its closing brace",
+     nullptr},
   };
   for (const auto &c : cases) {
     StringSession s(c.in);
     EXPECT_EQ(s.rc, c.rc) << c.in << ": " << s.Error();
+    if (c.rc == SQL_ERROR && !c.out.empty()) {
+      EXPECT_EQ(s.Error(), c.out);
+    }
     if (!c.database) continue;
     if (!c.out.empty()) {
       EXPECT_EQ(s.out, c.out);
