@@ -138,6 +138,8 @@ DS_EXPORT SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSM
 /* Opens the backend the settings name. */
 static SQLRETURN Connect(Dbc *dbc) {
   if (dbc->backend) return PostError(dbc->diag, "08002", 0, "Connection already open");
+  std::string unread;
+  if (!dbc->settings.Load(&unread)) return PostError(dbc->diag, "IM002", 0, unread);
   std::string charset = dbc->settings.Get("Charset");
   if (!dbc->charset.Open(charset)) return PostError(dbc->diag, "HY024", 0, "Unknown Charset: " + charset);
   long interval = dbc->settings.GetNumber("CommitInterval", 0, kMaxCommitInterval);

@@ -1,19 +1,39 @@
 /* settings.cpp: looking a key up in the connection string, then in the
- * data source's section of odbc.ini. */
+ * data source's section of odbc.ini (the registry on Windows). */
 #include "settings.h"
 
 #include <odbcinst.h>
 #include <stdlib.h>
 
+#ifndef _WIN32
+#include "dsn_file.h"
+#endif
+
 enum { PROFILE_VALUE_SIZE = 4096 };
 
+static const std::string *Find(const std::vector<Attribute> &list, const char *key) {
+  for (const Attribute &a : list)
+    if (SameKey(a.key, key)) return &a.value;
+  return nullptr;
+}
+
+#ifdef _WIN32
+bool Settings::Load(std::string *) { return true; } /* the registry is read key by key */
+#else
+bool Settings::Load(std::string *error) { return dsn.empty() || ReadDsnKeys(dsn, &stored, error); }
+#endif
+
 std::string Settings::Get(const char *key, const char *fallback) const {
-  for (const Attribute &a : given)
-    if (SameKey(a.key, key)) return a.value;
-  if (dsn.empty()) return fallback;
-  char value[PROFILE_VALUE_SIZE] = "";
-  SQLGetPrivateProfileString(dsn.c_str(), key, fallback, value, sizeof value, "odbc.ini");
-  return value;
+  if (const std::string *value = Find(given, key)) return *value;
+  if (const std::string *value = Find(stored, key)) return *value;
+#ifdef _WIN32
+  if (!dsn.empty()) {
+    char value[PROFILE_VALUE_SIZE] = "";
+    SQLGetPrivateProfileString(dsn.c_str(), key, fallback, value, sizeof value, "odbc.ini");
+    return value;
+  }
+#endif
+  return fallback;
 }
 
 long Settings::GetNumber(const char *key, long fallback, long max) const {
