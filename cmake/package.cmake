@@ -1,6 +1,7 @@
 # package.cmake: the Debian package, built with `cpack -G DEB` in the
 # build folder. Its maintainer scripts register the driver and the system
-# DSN "Lumetra Data Source" with unixODBC and remove them again.
+# DSN "Lumetra Data Source" with unixODBC; an upgrade keeps both, a
+# removal unregisters the driver and a purge removes the DSN.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME lumetra-import)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -28,7 +29,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "odbcinst")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(LUMETRA_DRIVER_PATH ${CPACK_PACKAGING_INSTALL_PREFIX}/${LUMETRA_ODBC_DIR}/liblumetraodbc.so)
-foreach(script postinst prerm)
+foreach(script postinst prerm postrm)
   configure_file(${PROJECT_SOURCE_DIR}/res/unix/${script}.in ${PROJECT_BINARY_DIR}/debian/${script} @ONLY)
   list(APPEND CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/debian/${script})
 endforeach()
