@@ -32,6 +32,11 @@
 #include "backend/diagnostics.h"
 #include "text/type_words.h"
 
+/* The size reported for a text column without a length: the longest text
+ * an import writes (a CDF field holds less than 32768 bytes); and for a
+ * blob, the most an SQLINTEGER can say. */
+enum { TEXT_COLUMN_SIZE = 32767, BLOB_COLUMN_SIZE = 2147483647 };
+
 enum ValueKind { VALUE_NULL, VALUE_INTEGER, VALUE_REAL, VALUE_TEXT, VALUE_BLOB, VALUE_DATE, VALUE_TIMESTAMP };
 
 /* One parameter or result value. Text, blobs, dates ("YYYY-MM-DD") and

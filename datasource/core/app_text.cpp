@@ -3,6 +3,8 @@
 
 #include <string.h>
 
+#include <limits>
+
 SQLRETURN CopyOut(Diagnostics *diag, const std::string &s, SQLCHAR *out, SQLLEN size, SQLLEN *length) {
   if (length) *length = (SQLLEN)s.size();
   if (!out || size <= 0) return s.empty() ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
@@ -18,7 +20,8 @@ SQLRETURN CopyOutShort(Diagnostics *diag, const std::string &s, SQLCHAR *out, SQ
                        SQLSMALLINT *length) {
   SQLLEN full;
   SQLRETURN rc = CopyOut(diag, s, out, size, &full);
-  if (length) *length = (SQLSMALLINT)(full > 32767 ? 32767 : full);
+  const SQLLEN most = std::numeric_limits<SQLSMALLINT>::max();
+  if (length) *length = (SQLSMALLINT)(full > most ? most : full);
   return rc;
 }
 

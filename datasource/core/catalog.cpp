@@ -7,6 +7,7 @@
 
 #include "core/catalog.h"
 
+#include "backend/sql_types.h"
 #include "core/app_text.h"
 #include "core/rowset.h"
 #include "core/statement.h"
@@ -93,23 +94,7 @@ static std::string Argument(Stmt *stmt, SQLCHAR *s, SQLSMALLINT length) {
   return stmt->dbc->charset.ToUtf8(text.data(), text.size(), &utf8, &bad) == TEXT_CONVERTED ? utf8 : text;
 }
 
-/* The type an ODBC 2 application knows for a date or time type. */
-static SQLSMALLINT AppType(Stmt *stmt, SQLSMALLINT t) {
-  if (stmt->dbc->env->odbcVersion != SQL_OV_ODBC2) return t;
-  switch (t) {
-    case SQL_TYPE_DATE: return SQL_DATE;
-    case SQL_TYPE_TIME: return SQL_TIME;
-    case SQL_TYPE_TIMESTAMP: return SQL_TIMESTAMP;
-    default: return t;
-  }
-}
-
-static bool IsDatetime(SQLSMALLINT t) { return t == SQL_TYPE_DATE || t == SQL_TYPE_TIME || t == SQL_TYPE_TIMESTAMP; }
-static bool IsNumeric(SQLSMALLINT t) {
-  return t == SQL_INTEGER || t == SQL_SMALLINT || t == SQL_BIGINT || t == SQL_TINYINT || t == SQL_DOUBLE;
-}
-
-static Cell SubtypeCell(SQLSMALLINT t) { return IsDatetime(t) ? IntCell(t - SQL_DATETIME * 10) : NullCell(); }
+static Cell SubtypeCell(SQLSMALLINT t) { return IsDatetime(t) ? IntCell(DatetimeSubcode(t)) : NullCell(); }
 static Cell VerboseTypeCell(SQLSMALLINT t) { return IntCell(IsDatetime(t) ? SQL_DATETIME : t); }
 
 /* The bytes a column's value takes in its default C type. */
@@ -146,10 +131,10 @@ static SQLRETURN Tables(Stmt *stmt, const std::string &catalog, const std::strin
 
 static void AddColumnRow(Stmt *stmt, RowSet *rows, const ColumnInfo &c) {
   bool text = c.sqlType == SQL_VARCHAR || c.sqlType == SQL_LONGVARCHAR || c.sqlType == SQL_LONGVARBINARY;
-  rows->Add({NullCell(), NullCell(), TextCell(c.table), TextCell(c.name), IntCell(AppType(stmt, c.sqlType)),
+  rows->Add({NullCell(), NullCell(), TextCell(c.table), TextCell(c.name), IntCell(AppType(OdbcVersion(stmt), c.sqlType)),
              TextCell(c.typeName), IntCell((int64_t)c.size), IntCell(BufferLength(c)),
              c.sqlType == SQL_TYPE_TIMESTAMP ? IntCell(0) : IsNumeric(c.sqlType) ? IntCell(c.digits) : NullCell(),
-             IsNumeric(c.sqlType) ? IntCell(c.sqlType == SQL_DOUBLE ? 2 : 10) : NullCell(), IntCell(c.nullable),
+             IsNumeric(c.sqlType) ? IntCell(RadixOf(c.sqlType)) : NullCell(), IntCell(c.nullable),
              NullCell(), c.hasDefault ? TextCell(c.defaultValue) : NullCell(), VerboseTypeCell(c.sqlType),
              SubtypeCell(c.sqlType), text ? IntCell((int64_t)c.size) : NullCell(), IntCell(c.ordinal),
              TextCell(c.nullable == SQL_NO_NULLS ? "NO" : "YES")});
@@ -211,7 +196,7 @@ static SQLRETURN SpecialColumns(Stmt *stmt, SQLUSMALLINT identifier, const std::
   for (const std::string &name : key)
     for (const ColumnInfo &c : columns)
       if (c.name == name)
-        rows->Add({IntCell(SQL_SCOPE_SESSION), TextCell(c.name), IntCell(AppType(stmt, c.sqlType)),
+        rows->Add({IntCell(SQL_SCOPE_SESSION), TextCell(c.name), IntCell(AppType(OdbcVersion(stmt), c.sqlType)),
                    TextCell(c.typeName), IntCell((int64_t)c.size), IntCell(BufferLength(c)), NullCell(),
                    IntCell(SQL_PC_NOT_PSEUDO)});
   OpenCatalog(stmt, std::move(rows));
@@ -224,7 +209,7 @@ static SQLRETURN TypeInfo(Stmt *stmt, SQLSMALLINT wanted) {
   const TypeFact *types = stmt->dbc->backend->Types(&count);
   for (size_t i = 0; i < count; i++) {
     const TypeFact &t = types[i];
-    SQLSMALLINT type = AppType(stmt, t.sqlType);
+    SQLSMALLINT type = AppType(OdbcVersion(stmt), t.sqlType);
     if (wanted != SQL_ALL_TYPES && wanted != type && wanted != t.sqlType) continue;
     bool text = t.sqlType == SQL_VARCHAR;
     auto optional = [](const char *s) { return s ? TextCell(s) : NullCell(); };
@@ -232,7 +217,7 @@ static SQLRETURN TypeInfo(Stmt *stmt, SQLSMALLINT wanted) {
                optional(t.createParams), IntCell(SQL_NULLABLE), IntCell(text), IntCell(SQL_SEARCHABLE),
                IsNumeric(t.sqlType) ? IntCell(SQL_FALSE) : NullCell(), IntCell(SQL_FALSE), NullCell(), NullCell(),
                NullCell(), NullCell(), VerboseTypeCell(t.sqlType), SubtypeCell(t.sqlType),
-               IsNumeric(t.sqlType) ? IntCell(t.sqlType == SQL_DOUBLE ? 2 : 10) : NullCell(), NullCell()});
+               IsNumeric(t.sqlType) ? IntCell(RadixOf(t.sqlType)) : NullCell(), NullCell()});
   }
   OpenCatalog(stmt, std::move(rows));
   return SQL_SUCCESS;

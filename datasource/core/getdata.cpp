@@ -3,24 +3,17 @@
  * (01004 while some is left, SQL_NO_DATA once all was given), numbers
  * exactly or with 01S07 for a dropped fraction and 22003 out of range,
  * dates and timestamps parsed from their text (22018 when it is none). */
-#include <errno.h>
-#include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include "core/convert.h"
 #include "core/results.h"
 
 /* getDataOffset of a column once all of a value was given. */
 static const SQLLEN kAllGiven = -1;
 
 enum { NUMBER_TEXT_SIZE = 32 };
-
-/* Writes v to the application's buffer, which need not be aligned. */
-template <typename T>
-static void Write(SQLPOINTER out, T v) {
-  memcpy(out, &v, sizeof v);
-}
 
 static std::string NumberText(const Value &v) {
   char text[NUMBER_TEXT_SIZE];
@@ -95,55 +88,19 @@ static SQLRETURN GetWide(Stmt *stmt, int i, const Value &v, SQLPOINTER out, SQLL
   return Pieces(stmt, i, bytes, out, size, indicator, sizeof(SQLWCHAR), sizeof(SQLWCHAR));
 }
 
-/* A value as a number: whole or not. */
-struct Number {
-  bool whole;
-  int64_t integer;
-  double real;
-};
-
-static bool NumberOf(const Value &v, Number *n) {
-  switch (v.kind) {
-    case VALUE_INTEGER: *n = {true, v.integer, (double)v.integer}; return true;
-    case VALUE_REAL: *n = {false, 0, v.real}; return true;
-    case VALUE_TEXT: {
-      std::string text(v.data, v.size);
-      char *end;
-      errno = 0;
-      long long whole = strtoll(text.c_str(), &end, 10);
-      while (*end == ' ') end++;
-      if (end != text.c_str() && *end == 0 && errno == 0) {
-        *n = {true, whole, (double)whole};
-        return true;
-      }
-      double real = strtod(text.c_str(), &end);
-      while (*end == ' ') end++;
-      if (end == text.c_str() || *end != 0) return false;
-      *n = {false, 0, real};
-      return true;
-    }
-    default: return false;
-  }
-}
-
+/* The integer C types a value can be given in, and their sizes. */
 struct IntegerTarget {
   SQLSMALLINT cType;
-  int64_t low;
-  uint64_t high;
+  IntegerRange range;
   int size;
-  bool isSigned;
 };
 
 static const IntegerTarget kIntegerTargets[] = {
-  {SQL_C_LONG, INT32_MIN, INT32_MAX, 4, true},    {SQL_C_SLONG, INT32_MIN, INT32_MAX, 4, true},
-  {SQL_C_ULONG, 0, UINT32_MAX, 4, false},         {SQL_C_SHORT, INT16_MIN, INT16_MAX, 2, true},
-  {SQL_C_SSHORT, INT16_MIN, INT16_MAX, 2, true},  {SQL_C_USHORT, 0, UINT16_MAX, 2, false},
-  {SQL_C_TINYINT, INT8_MIN, INT8_MAX, 1, true},   {SQL_C_STINYINT, INT8_MIN, INT8_MAX, 1, true},
-  {SQL_C_UTINYINT, 0, UINT8_MAX, 1, false},       {SQL_C_BIT, 0, 1, 1, false},
-  {SQL_C_SBIGINT, INT64_MIN, INT64_MAX, 8, true}, {SQL_C_UBIGINT, 0, INT64_MAX, 8, false},
+  {SQL_C_LONG, kInt32Range, 4},    {SQL_C_SLONG, kInt32Range, 4},   {SQL_C_ULONG, kUint32Range, 4},
+  {SQL_C_SHORT, kInt16Range, 2},   {SQL_C_SSHORT, kInt16Range, 2},  {SQL_C_USHORT, kUint16Range, 2},
+  {SQL_C_TINYINT, kInt8Range, 1},  {SQL_C_STINYINT, kInt8Range, 1}, {SQL_C_UTINYINT, kUint8Range, 1},
+  {SQL_C_BIT, kBitRange, 1},       {SQL_C_SBIGINT, kInt64Range, 8}, {SQL_C_UBIGINT, kUint64GivenRange, 8},
 };
-
-static const double kTwoTo63 = 9223372036854775808.0;
 
 static SQLRETURN OutOfRange(Stmt *stmt) { return PostError(stmt->diag, "22003", 0, "Numeric value out of range"); }
 static SQLRETURN NotANumber(Stmt *stmt) {
@@ -151,23 +108,17 @@ static SQLRETURN NotANumber(Stmt *stmt) {
 }
 
 static SQLRETURN GetInteger(Stmt *stmt, const IntegerTarget &t, const Number &n, SQLPOINTER out, SQLLEN *indicator) {
-  int64_t whole = n.integer;
-  bool fraction = false;
-  if (!n.whole) {
-    double w = trunc(n.real);
-    if (!isfinite(n.real) || w < -kTwoTo63 || w >= kTwoTo63) return OutOfRange(stmt);
-    whole = (int64_t)w;
-    fraction = w != n.real;
-  }
-  if (whole < t.low || (whole > 0 && (uint64_t)whole > t.high)) return OutOfRange(stmt);
+  int64_t whole;
+  IntegerFit fit = FitInteger(n, t.range, &whole);
+  if (fit == FIT_OUT_OF_RANGE) return OutOfRange(stmt);
   switch (t.size) {
-    case 1: Write(out, (int8_t)whole); break;
-    case 2: Write(out, (int16_t)whole); break;
-    case 4: Write(out, (int32_t)whole); break;
-    default: Write(out, whole); break;
+    case 1: WriteUnaligned(out, (int8_t)whole); break;
+    case 2: WriteUnaligned(out, (int16_t)whole); break;
+    case 4: WriteUnaligned(out, (int32_t)whole); break;
+    default: WriteUnaligned(out, whole); break;
   }
   if (indicator) *indicator = t.size;
-  if (!fraction) return SQL_SUCCESS;
+  if (fit == FIT_EXACT) return SQL_SUCCESS;
   PostInfo(stmt->diag, "01S07", "Fractional truncation");
   return SQL_SUCCESS_WITH_INFO;
 }
@@ -214,19 +165,19 @@ static SQLRETURN GetMoment(Stmt *stmt, SQLSMALLINT cType, const Value &v, SQLPOI
   bool dropped = false;
   if (cType == SQL_C_DATE || cType == SQL_C_TYPE_DATE) {
     DATE_STRUCT d = {(SQLSMALLINT)m.year, (SQLUSMALLINT)m.month, (SQLUSMALLINT)m.day};
-    Write(out, d);
+    WriteUnaligned(out, d);
     if (indicator) *indicator = sizeof d;
     dropped = m.hour || m.minute || m.second || m.nanos;
   } else if (timeOnly) {
     TIME_STRUCT t = {(SQLUSMALLINT)m.hour, (SQLUSMALLINT)m.minute, (SQLUSMALLINT)m.second};
-    Write(out, t);
+    WriteUnaligned(out, t);
     if (indicator) *indicator = sizeof t;
     dropped = m.nanos != 0;
   } else {
     TIMESTAMP_STRUCT t = {(SQLSMALLINT)m.year,   (SQLUSMALLINT)m.month,  (SQLUSMALLINT)m.day,
                           (SQLUSMALLINT)m.hour,  (SQLUSMALLINT)m.minute, (SQLUSMALLINT)m.second,
                           (SQLUINTEGER)m.nanos};
-    Write(out, t);
+    WriteUnaligned(out, t);
     if (indicator) *indicator = sizeof t;
   }
   if (!dropped) return SQL_SUCCESS;
@@ -275,11 +226,11 @@ SQLRETURN GetValue(Stmt *stmt, int i, SQLSMALLINT cType, SQLPOINTER out, SQLLEN 
     default: break;
   }
   Number n;
-  if (!NumberOf(v, &n)) return v.kind == VALUE_TEXT ? NotANumber(stmt) : PostError(stmt->diag, "07006", 0, "Restricted data type attribute violation");
+  if (!NumberOfValue(v, &n)) return v.kind == VALUE_TEXT ? NotANumber(stmt) : PostError(stmt->diag, "07006", 0, "Restricted data type attribute violation");
   if (cType == SQL_C_DOUBLE || cType == SQL_C_FLOAT) {
     double d = n.whole ? (double)n.integer : n.real;
-    if (cType == SQL_C_DOUBLE) Write(out, d);
-    else Write(out, (float)d);
+    if (cType == SQL_C_DOUBLE) WriteUnaligned(out, d);
+    else WriteUnaligned(out, (float)d);
     if (indicator) *indicator = cType == SQL_C_DOUBLE ? 8 : 4;
     return SQL_SUCCESS;
   }

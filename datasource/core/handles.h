@@ -78,6 +78,9 @@ struct Stmt {
   SQLUSMALLINT *rowStatus = nullptr;
 };
 
+/* The ODBC version the statement's application asked for. */
+inline SQLINTEGER OdbcVersion(const Stmt *stmt) { return stmt->dbc->env->odbcVersion; }
+
 /* The handle if it is one of the kind, its diagnostics cleared; else null. */
 Env *EnterEnv(SQLHANDLE h);
 Dbc *EnterDbc(SQLHANDLE h);

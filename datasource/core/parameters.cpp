@@ -5,89 +5,34 @@
  * fraction is dropped, 22003 out of range), dates checked against the
  * calendar (22008) and given as timestamps. Nothing reaches the backend
  * before every parameter has passed. */
-#include <math.h>
 #include <stdio.h>
 #include <string.h>
 
 #include <charconv>
 
+#include "backend/sql_types.h"
+#include "core/convert.h"
 #include "core/parameters.h"
-
-static bool IsCharType(SQLSMALLINT t) {
-  return t == SQL_CHAR || t == SQL_VARCHAR || t == SQL_LONGVARCHAR || t == SQL_WCHAR || t == SQL_WVARCHAR ||
-         t == SQL_WLONGVARCHAR;
-}
 
 static bool IsDateType(SQLSMALLINT t) {
   return t == SQL_DATE || t == SQL_TYPE_DATE || t == SQL_TIMESTAMP || t == SQL_TYPE_TIMESTAMP;
 }
 
-static bool IsBinaryType(SQLSMALLINT t) { return t == SQL_BINARY || t == SQL_VARBINARY || t == SQL_LONGVARBINARY; }
-
-struct IntegerRange {
+/* The integer SQL types a parameter can be converted to. */
+struct IntegerSqlType {
   SQLSMALLINT sqlType;
-  int64_t low, high;
+  IntegerRange range;
 };
 
-static const IntegerRange kIntegerRanges[] = {
-  {SQL_INTEGER, INT32_MIN, INT32_MAX},
-  {SQL_SMALLINT, INT16_MIN, INT16_MAX},
-  {SQL_TINYINT, INT8_MIN, INT8_MAX},
-  {SQL_BIGINT, INT64_MIN, INT64_MAX},
-  {SQL_BIT, 0, 1},
+static const IntegerSqlType kIntegerSqlTypes[] = {
+  {SQL_INTEGER, kInt32Range}, {SQL_SMALLINT, kInt16Range}, {SQL_TINYINT, kInt8Range},
+  {SQL_BIGINT, kInt64Range},  {SQL_BIT, kBitRange},
 };
 
 static const IntegerRange *RangeOf(SQLSMALLINT sqlType) {
-  for (const IntegerRange &r : kIntegerRanges)
-    if (r.sqlType == sqlType) return &r;
+  for (const IntegerSqlType &t : kIntegerSqlTypes)
+    if (t.sqlType == sqlType) return &t.range;
   return nullptr;
-}
-
-/* The value of type T at p, which the application need not have aligned. */
-template <typename T>
-static T Read(SQLPOINTER p) {
-  T v;
-  memcpy(&v, p, sizeof v);
-  return v;
-}
-
-/* A numeric C value: whole numbers exactly, the rest as a double. */
-struct Number {
-  bool whole;
-  bool unsignedHigh; /* an SQLUBIGINT above INT64_MAX */
-  int64_t integer;
-  double real;
-};
-
-static bool NumberOf(const Param &p, Number *n) {
-  *n = {true, false, 0, 0};
-  switch (p.cType) {
-    case SQL_C_DOUBLE: n->whole = false, n->real = Read<double>(p.value); return true;
-    case SQL_C_FLOAT: n->whole = false, n->real = Read<float>(p.value); return true;
-    case SQL_C_LONG: case SQL_C_SLONG: n->integer = Read<SQLINTEGER>(p.value); return true;
-    case SQL_C_ULONG: n->integer = Read<SQLUINTEGER>(p.value); return true;
-    case SQL_C_SHORT: case SQL_C_SSHORT: n->integer = Read<SQLSMALLINT>(p.value); return true;
-    case SQL_C_USHORT: n->integer = Read<SQLUSMALLINT>(p.value); return true;
-    case SQL_C_TINYINT: case SQL_C_STINYINT: n->integer = Read<SQLSCHAR>(p.value); return true;
-    case SQL_C_UTINYINT: case SQL_C_BIT: n->integer = Read<SQLCHAR>(p.value); return true;
-    case SQL_C_SBIGINT: n->integer = Read<SQLBIGINT>(p.value); return true;
-    case SQL_C_UBIGINT: {
-      SQLUBIGINT u = Read<SQLUBIGINT>(p.value);
-      n->unsignedHigh = u > (SQLUBIGINT)INT64_MAX;
-      n->integer = n->unsignedHigh ? INT64_MAX : (int64_t)u;
-      n->real = (double)u;
-      return true;
-    }
-    default: return false;
-  }
-}
-
-static bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-static bool IsCalendarDate(int year, unsigned month, unsigned day) {
-  static const unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
-  return day <= kDays[month - 1] + (month == 2 && IsLeapYear(year));
 }
 
 static std::string Where(int n) { return " (parameter " + std::to_string(n) + ")"; }
@@ -117,12 +62,9 @@ static SQLRETURN OutOfRange(Stmt *stmt, int n, const Number &v) {
   return PostError(stmt->diag, "22003", 0, std::string("Numeric value out of range: ") + text + Where(n));
 }
 
-/* 2^63 as a double: every double below it converts to int64_t exactly. */
-static const double kTwoTo63 = 9223372036854775808.0;
-
 static SQLRETURN ConvertNumber(Stmt *stmt, int n, const Param &p, Value *out) {
   Number v;
-  if (!NumberOf(p, &v)) return TypeViolation(stmt, n);
+  if (!NumberOfC(p.cType, p.value, &v)) return TypeViolation(stmt, n);
   if (p.sqlType == SQL_DOUBLE || p.sqlType == SQL_FLOAT || p.sqlType == SQL_REAL || p.sqlType == SQL_NUMERIC ||
       p.sqlType == SQL_DECIMAL) {
     out->kind = VALUE_REAL;
@@ -131,18 +73,12 @@ static SQLRETURN ConvertNumber(Stmt *stmt, int n, const Param &p, Value *out) {
   }
   const IntegerRange *range = RangeOf(p.sqlType);
   if (!range) return TypeViolation(stmt, n);
-  int64_t whole = v.integer;
-  bool fraction = false;
-  if (!v.whole) {
-    double t = trunc(v.real);
-    if (!isfinite(v.real) || t < -kTwoTo63 || t >= kTwoTo63) return OutOfRange(stmt, n, v);
-    whole = (int64_t)t;
-    fraction = t != v.real;
-  }
-  if (v.unsignedHigh || whole < range->low || whole > range->high) return OutOfRange(stmt, n, v);
+  int64_t whole;
+  IntegerFit fit = FitInteger(v, *range, &whole);
+  if (fit == FIT_OUT_OF_RANGE) return OutOfRange(stmt, n, v);
   out->kind = VALUE_INTEGER;
   out->integer = whole;
-  if (!fraction) return SQL_SUCCESS;
+  if (fit == FIT_EXACT) return SQL_SUCCESS;
   /* a CDF number with decimals in an I4 column: this runs for many records */
   static const char kTruncation[] = "Fractional truncation (parameter ";
   char text[VALUE_TEXT_SIZE];
@@ -159,12 +95,12 @@ static SQLRETURN ConvertDate(Stmt *stmt, int n, Param &p, Value *out) {
   int year;
   unsigned month, day, hour = 0, minute = 0, second = 0;
   if (p.cType == SQL_C_TIMESTAMP || p.cType == SQL_C_TYPE_TIMESTAMP) {
-    TIMESTAMP_STRUCT t = Read<TIMESTAMP_STRUCT>(p.value);
+    TIMESTAMP_STRUCT t = ReadUnaligned<TIMESTAMP_STRUCT>(p.value);
     year = t.year, month = t.month, day = t.day, hour = t.hour, minute = t.minute, second = t.second;
     if (hour > 23 || minute > 59 || second > 61)
       return PostError(stmt->diag, "22008", 0, "Datetime field overflow: no time of day" + Where(n));
   } else {
-    DATE_STRUCT d = Read<DATE_STRUCT>(p.value);
+    DATE_STRUCT d = ReadUnaligned<DATE_STRUCT>(p.value);
     year = d.year, month = d.month, day = d.day;
   }
   if (!IsCalendarDate(year, month, day))
@@ -192,7 +128,7 @@ static bool LengthOf(const Param &p, SQLLEN indicator, size_t unit, size_t *leng
     size_t n = 0;
     if (unit == 1) n = strlen((const char *)p.value);
     else
-      while (Read<SQLWCHAR>((char *)p.value + n) != 0) n += unit;
+      while (ReadUnaligned<SQLWCHAR>((char *)p.value + n) != 0) n += unit;
     *length = n;
     return true;
   }

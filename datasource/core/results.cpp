@@ -6,6 +6,7 @@
 
 #include <string.h>
 
+#include "backend/sql_types.h"
 #include "core/app_text.h"
 #include "core/statement.h"
 
@@ -23,11 +24,6 @@ static Cursor *Described(Stmt *stmt) {
   return stmt->prepared.get();
 }
 
-static SQLSMALLINT AppType(Stmt *stmt, SQLSMALLINT t) {
-  if (stmt->dbc->env->odbcVersion != SQL_OV_ODBC2) return t;
-  return t == SQL_TYPE_DATE ? SQL_DATE : t == SQL_TYPE_TIME ? SQL_TIME : t == SQL_TYPE_TIMESTAMP ? SQL_TIMESTAMP : t;
-}
-
 static SQLLEN DisplaySize(const ColumnInfo &c) {
   switch (c.sqlType) {
     case SQL_SMALLINT: return 6;
@@ -42,12 +38,6 @@ static SQLLEN DisplaySize(const ColumnInfo &c) {
     default: return (SQLLEN)(c.size > (SQLULEN)DISPLAY_SIZE_TEXT_MAX ? (SQLULEN)DISPLAY_SIZE_TEXT_MAX : c.size);
   }
 }
-
-static bool IsNumeric(SQLSMALLINT t) {
-  return t == SQL_INTEGER || t == SQL_SMALLINT || t == SQL_BIGINT || t == SQL_TINYINT || t == SQL_DOUBLE;
-}
-
-static bool IsDatetime(SQLSMALLINT t) { return t == SQL_TYPE_DATE || t == SQL_TYPE_TIME || t == SQL_TYPE_TIMESTAMP; }
 
 /* Bytes of a value in its default C type: UTF-8 text may take four a character. */
 static SQLLEN OctetLength(const ColumnInfo &c) {
@@ -69,7 +59,7 @@ SQLRETURN DescribeCol(Stmt *stmt, SQLUSMALLINT column, SQLCHAR *name, SQLSMALLIN
     return PostError(stmt->diag, "07009", 0, "Invalid descriptor index");
   ColumnInfo info = c->Column(column - 1);
   SQLRETURN rc = CopyOutShort(&stmt->diag, info.name, name, size, nameLength);
-  if (type) *type = AppType(stmt, info.sqlType);
+  if (type) *type = AppType(OdbcVersion(stmt), info.sqlType);
   if (columnSize) *columnSize = info.size;
   if (digits) *digits = info.digits;
   if (nullable) *nullable = info.nullable;
@@ -80,9 +70,9 @@ SQLRETURN DescribeCol(Stmt *stmt, SQLUSMALLINT column, SQLCHAR *name, SQLSMALLIN
 static bool NumberField(Stmt *stmt, const ColumnInfo &c, SQLUSMALLINT field, SQLLEN *value) {
   SQLSMALLINT t = c.sqlType;
   switch (field) {
-    case SQL_DESC_CONCISE_TYPE: *value = AppType(stmt, t); return true;
-    case SQL_DESC_TYPE: *value = IsDatetime(t) && stmt->dbc->env->odbcVersion != SQL_OV_ODBC2 ? SQL_DATETIME : AppType(stmt, t); return true;
-    case SQL_DESC_DATETIME_INTERVAL_CODE: *value = IsDatetime(t) ? t - SQL_DATETIME * 10 : 0; return true;
+    case SQL_DESC_CONCISE_TYPE: *value = AppType(OdbcVersion(stmt), t); return true;
+    case SQL_DESC_TYPE: *value = IsDatetime(t) && OdbcVersion(stmt) != SQL_OV_ODBC2 ? SQL_DATETIME : AppType(OdbcVersion(stmt), t); return true;
+    case SQL_DESC_DATETIME_INTERVAL_CODE: *value = IsDatetime(t) ? DatetimeSubcode(t) : 0; return true;
     case SQL_DESC_DISPLAY_SIZE: *value = DisplaySize(c); return true;
     case SQL_DESC_LENGTH: case SQL_COLUMN_LENGTH: case SQL_DESC_PRECISION: case SQL_COLUMN_PRECISION:
       *value = (SQLLEN)c.size;
@@ -94,7 +84,7 @@ static bool NumberField(Stmt *stmt, const ColumnInfo &c, SQLUSMALLINT field, SQL
     case SQL_DESC_UPDATABLE: *value = SQL_ATTR_READWRITE_UNKNOWN; return true;
     case SQL_DESC_CASE_SENSITIVE: *value = !IsNumeric(t) && !IsDatetime(t); return true;
     case SQL_DESC_UNSIGNED: *value = !IsNumeric(t); return true;
-    case SQL_DESC_NUM_PREC_RADIX: *value = IsNumeric(t) ? (t == SQL_DOUBLE ? 2 : 10) : 0; return true;
+    case SQL_DESC_NUM_PREC_RADIX: *value = RadixOf(t); return true;
     case SQL_DESC_UNNAMED: *value = c.name.empty() ? SQL_UNNAMED : SQL_NAMED; return true;
     case SQL_DESC_FIXED_PREC_SCALE: case SQL_DESC_AUTO_UNIQUE_VALUE: *value = SQL_FALSE; return true;
     default: return false;

@@ -1,6 +1,7 @@
-/* charset.cpp: UTF-8 checks, and the WINDOWS-1252 and UTF-16
- * conversions that need no platform library. The encodings a data source
- * names are converted in charset_iconv.cpp or charset_win32.cpp. */
+/* charset.cpp: UTF-8 checks, the WINDOWS-1252 and UTF-16 conversions
+ * that need no platform library, and the automatic rule for a data
+ * source that names no encoding. The encodings a data source names are
+ * converted in charset_iconv.cpp or charset_win32.cpp. */
 #include "text/charset.h"
 
 #include <stdint.h>
@@ -126,4 +127,19 @@ void Utf8ToUtf16(const char *text, size_t n, std::u16string *out) {
     }
     i += len;
   }
+}
+
+/* Without a Charset, valid UTF-8 is kept and anything else is read as
+ * WINDOWS-1252. */
+TextResult Charset::ToUtf8(const char *s, size_t n, std::string *out, size_t *badOffset) const {
+  if (Explicit()) return NamedToUtf8(s, n, out, badOffset);
+  if (IsValidUtf8(s, n)) return TEXT_KEPT;
+  Windows1252ToUtf8(s, n, out);
+  return TEXT_CONVERTED;
+}
+
+/* Without a Charset, the application is given UTF-8. */
+void Charset::FromUtf8(const char *s, size_t n, std::string *out) const {
+  if (Explicit()) return NamedFromUtf8(s, n, out);
+  out->assign(s, n);
 }

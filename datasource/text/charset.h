@@ -45,6 +45,9 @@ class Charset {
 
  private:
   void Close();
+  /* The conversions of a named encoding, one per platform. */
+  TextResult NamedToUtf8(const char *s, size_t n, std::string *out, size_t *badOffset) const;
+  void NamedFromUtf8(const char *s, size_t n, std::string *out) const;
   std::string name_;
 #ifdef _WIN32
   unsigned codePage_ = 0;

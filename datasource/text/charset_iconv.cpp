@@ -61,20 +61,11 @@ static bool Convert(iconv_t cd, const char *s, size_t n, std::string *out, bool 
   return true;
 }
 
-TextResult Charset::ToUtf8(const char *s, size_t n, std::string *out, size_t *badOffset) const {
-  if (!Explicit()) {
-    if (IsValidUtf8(s, n)) return TEXT_KEPT;
-    Windows1252ToUtf8(s, n, out);
-    return TEXT_CONVERTED;
-  }
+TextResult Charset::NamedToUtf8(const char *s, size_t n, std::string *out, size_t *badOffset) const {
   return Convert(in_, s, n, out, false, badOffset) ? TEXT_CONVERTED : TEXT_INVALID;
 }
 
-void Charset::FromUtf8(const char *s, size_t n, std::string *out) const {
-  if (!Explicit()) {
-    out->assign(s, n);
-    return;
-  }
+void Charset::NamedFromUtf8(const char *s, size_t n, std::string *out) const {
   size_t unused;
   Convert(out_, s, n, out, true, &unused);
 }

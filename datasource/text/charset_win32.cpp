@@ -57,12 +57,7 @@ bool Charset::Open(const std::string &name) {
   return false;
 }
 
-TextResult Charset::ToUtf8(const char *s, size_t n, std::string *out, size_t *badOffset) const {
-  if (!Explicit()) {
-    if (IsValidUtf8(s, n)) return TEXT_KEPT;
-    Windows1252ToUtf8(s, n, out);
-    return TEXT_CONVERTED;
-  }
+TextResult Charset::NamedToUtf8(const char *s, size_t n, std::string *out, size_t *badOffset) const {
   std::u16string wide;
   if (!ToWide(codePage_, s, n, &wide)) {
     /* The code pages named are single-byte but UTF-8: find the first
@@ -80,9 +75,9 @@ TextResult Charset::ToUtf8(const char *s, size_t n, std::string *out, size_t *ba
   return TEXT_CONVERTED;
 }
 
-void Charset::FromUtf8(const char *s, size_t n, std::string *out) const {
+void Charset::NamedFromUtf8(const char *s, size_t n, std::string *out) const {
   out->clear();
-  if (!Explicit() || codePage_ == CP_UTF8) {
+  if (codePage_ == CP_UTF8) {
     out->assign(s, n);
     return;
   }

@@ -12,9 +12,7 @@
 #include <string.h>
 #include <strings.h>
 
-static bool IsWordByte(char c) {
-  return isalnum((unsigned char)c) || c == '_' || c == '$' || (unsigned char)c >= 0x80;
-}
+#include "text/sql_lexer.h"
 
 static const char *MappedWord(const std::string &s, size_t at, size_t length, const char *const *names) {
   for (int k = 0; k < TYPE_WORD_COUNT; k++)
@@ -22,37 +20,8 @@ static const char *MappedWord(const std::string &s, size_t at, size_t length, co
   return nullptr;
 }
 
-/* Length of the token at s[i]: a quoted run (its quote doubled to escape
- * itself), a comment, a word, or a single byte. */
-static size_t TokenLength(const std::string &s, size_t i) {
-  char c = s[i];
-  if (c == '"' || c == '\'' || c == '`' || c == '[') {
-    char close = c == '[' ? ']' : c;
-    for (size_t j = i + 1; j < s.size(); j++) {
-      if (s[j] != close) continue;
-      if (close != ']' && j + 1 < s.size() && s[j + 1] == close) {
-        j++;
-        continue;
-      }
-      return j + 1 - i;
-    }
-    return s.size() - i;
-  }
-  if (s.compare(i, 2, "--") == 0) {
-    size_t end = s.find('\n', i);
-    return (end == std::string::npos ? s.size() : end) - i;
-  }
-  if (s.compare(i, 2, "/*") == 0) {
-    size_t end = s.find("*/", i + 2);
-    return end == std::string::npos ? s.size() - i : end + 2 - i;
-  }
-  size_t j = i;
-  while (j < s.size() && IsWordByte(s[j])) j++;
-  return j > i ? j - i : 1;
-}
-
 static bool IsBlankOrComment(const std::string &s, size_t i) {
-  return isspace((unsigned char)s[i]) || s.compare(i, 2, "--") == 0 || s.compare(i, 2, "/*") == 0;
+  return isspace((unsigned char)s[i]) || IsCommentStart(s, i);
 }
 
 static bool IsWord(const std::string &s, size_t i, size_t n, const char *word) {
@@ -63,7 +32,7 @@ static bool IsWord(const std::string &s, size_t i, size_t n, const char *word) {
 static bool IsCreate(const std::string &s, size_t from, const char *kind) {
   int words = 0;
   for (size_t i = from, n; i < s.size(); i += n) {
-    n = TokenLength(s, i);
+    n = SqlTokenLength(s, i);
     if (IsBlankOrComment(s, i)) continue;
     if (words == 0 && !IsWord(s, i, n, "CREATE")) return false;
     if (words == 1 && (IsWord(s, i, n, "TEMP") || IsWord(s, i, n, "TEMPORARY"))) continue;
@@ -91,7 +60,7 @@ std::string RewriteSql(const std::string &s, const char *const *names) {
   int wordInColumn = 0;   /* tokens of the current column definition so far */
   bool constraint = false; /* the definition is a table constraint */
   for (size_t i = 0, n; i < s.size(); i += n) {
-    n = TokenLength(s, i);
+    n = SqlTokenLength(s, i);
     char c = s[i];
     if (depth == 0 && IsWord(s, i, n, "AS")) return out + s.substr(i);
     if (c == '(' || c == ')' || c == ',') {
@@ -127,7 +96,7 @@ std::vector<std::string> SplitStatements(const std::string &s) {
       n = 1;
       continue;
     }
-    n = TokenLength(s, i);
+    n = SqlTokenLength(s, i);
     if (IsBlankOrComment(s, i)) continue;
     if (empty) trigger = IsCreate(s, i, "TRIGGER");
     empty = false;
@@ -154,7 +123,7 @@ std::string RequoteIdentifiers(const std::string &s, char open, char close) {
   if (open == '"' && close == '"') return s;
   std::string out;
   for (size_t i = 0, n; i < s.size(); i += n) {
-    n = TokenLength(s, i);
+    n = SqlTokenLength(s, i);
     bool identifier = s[i] == '"' && n >= 2 && s[i + n - 1] == '"';
     out += identifier ? Requoted(s.substr(i, n), open, close) : s.substr(i, n);
   }

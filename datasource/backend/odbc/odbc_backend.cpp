@@ -15,9 +15,10 @@
 
 #include "backend/backend.h"
 #include "backend/odbc/odbc_target.h"
+#include "backend/sql_types.h"
 #include "text/sql_rewrite.h"
 
-enum { TEXT_COLUMN_SIZE = 32767, MESSAGE_SIZE = 1024, NAME_SIZE = 256, MAX_NESTING = 4 };
+enum { MESSAGE_SIZE = 1024, NAME_SIZE = 256, MAX_NESTING = 4 };
 
 static bool Ok(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
 
@@ -36,11 +37,6 @@ static SQLRETURN PostTargetError(const TargetApi *api, Diagnostics &diag, SQLSMA
   return SQL_ERROR;
 }
 
-static bool IsIntegerType(SQLSMALLINT t) {
-  return t == SQL_INTEGER || t == SQL_SMALLINT || t == SQL_TINYINT || t == SQL_BIGINT || t == SQL_BIT;
-}
-static bool IsDoubleType(SQLSMALLINT t) { return t == SQL_DOUBLE || t == SQL_FLOAT || t == SQL_REAL; }
-static bool IsBinaryType(SQLSMALLINT t) { return t == SQL_BINARY || t == SQL_VARBINARY || t == SQL_LONGVARBINARY; }
 
 /* One row of a target's result set, read whole at each fetch: a target
  * need not let columns be read in any order or twice. */
@@ -315,7 +311,7 @@ class OdbcBackend : public Backend {
   }
 
   void LearnTypes();
-  std::string TypeNameFor(const SQLSMALLINT *wanted, size_t count, SQLINTEGER size, const char *fallback);
+  std::string TypeNameFor(const SQLSMALLINT *wanted, size_t count, SQLINTEGER size, const std::string &fallback);
   template <typename Row>
   SQLRETURN Catalog(SQLRETURN started, SQLHSTMT stmt, Diagnostics &diag, Row row);
 
@@ -439,7 +435,7 @@ static bool IsZoned(const char *typeName) {
 /* Type names of the target: the first that SQLGetTypeInfo gives for one
  * of the wanted types, with a length where it takes one. */
 std::string OdbcBackend::TypeNameFor(const SQLSMALLINT *wanted, size_t count, SQLINTEGER minSize,
-                                     const char *fallback) {
+                                     const std::string &fallback) {
   for (size_t k = 0; k < count; k++) {
     SQLHSTMT stmt;
     if (!Ok(api_->AllocHandle(SQL_HANDLE_STMT, dbc_, &stmt))) break;
@@ -472,7 +468,8 @@ void OdbcBackend::LearnTypes() {
   static const SQLSMALLINT kSmallint[] = {SQL_SMALLINT, SQL_INTEGER};
   static const SQLSMALLINT kTimestamp[] = {SQL_TYPE_TIMESTAMP, SQL_TIMESTAMP};
   wordNames_ = {
-    TypeNameFor(kText, 4, TEXT_COLUMN_SIZE, "VARCHAR(32767)"), TypeNameFor(kLongText, 4, TEXT_COLUMN_SIZE, "TEXT"),
+    TypeNameFor(kText, 4, TEXT_COLUMN_SIZE, "VARCHAR(" + std::to_string(TEXT_COLUMN_SIZE) + ")"),
+    TypeNameFor(kLongText, 4, TEXT_COLUMN_SIZE, "TEXT"),
     TypeNameFor(kInteger, 1, 0, "INTEGER"), TypeNameFor(kSmallint, 2, 0, "SMALLINT"),
     TypeNameFor(kTimestamp, 2, 0, "TIMESTAMP"),
   };

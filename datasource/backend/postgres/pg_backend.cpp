@@ -30,9 +30,6 @@
 
 namespace {
 
-/* The same sizes the SQLite backend reports. */
-enum { TEXT_COLUMN_SIZE = 32767, BLOB_COLUMN_SIZE = 2147483647 };
-
 /* Type OIDs of the built-in types, fixed by the server's catalog. */
 enum : Oid {
   BOOL_OID = 16, BYTEA_OID = 17, NAME_OID = 19, INT8_OID = 20, INT2_OID = 21, INT4_OID = 23, TEXT_OID = 25,

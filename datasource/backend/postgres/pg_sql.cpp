@@ -1,32 +1,15 @@
 /* pg_sql.cpp: a scan of PostgreSQL's lexical forms, enough to tell where
  * a '?' is a parameter marker: 'text' (a quote doubled inside), E'text'
  * (backslash escapes too), "name", $tag$body$tag$, -- comments and nested
- * block comments. Everything else is copied as written. */
+ * block comments, over the pieces of the driver's SQL lexer. Everything
+ * else is copied as written. */
 #include "backend/postgres/pg_sql.h"
 
 #include <ctype.h>
 #include <string.h>
 #include <strings.h>
 
-static bool IsIdentByte(char c) { return isalnum((unsigned char)c) || c == '_' || (unsigned char)c >= 0x80; }
-
-/* The end of a quoted run opened at s[i] by quote; backslash escapes when
- * escapes is set. An unterminated run ends with the text. */
-static size_t QuotedEnd(const std::string &s, size_t i, char quote, bool escapes) {
-  for (size_t j = i + 1; j < s.size(); j++) {
-    if (escapes && s[j] == '\\') {
-      j++;
-      continue;
-    }
-    if (s[j] != quote) continue;
-    if (j + 1 < s.size() && s[j + 1] == quote) {
-      j++;
-      continue;
-    }
-    return j + 1;
-  }
-  return s.size();
-}
+#include "text/sql_lexer.h"
 
 /* The length of a dollar-quote tag ($ or $name$) at s[i], or 0. */
 static size_t DollarTag(const std::string &s, size_t i) {
@@ -46,22 +29,7 @@ static size_t SkipOpaque(const std::string &s, size_t i) {
     return QuotedEnd(s, i, '\'', escapes);
   }
   if (c == '"') return QuotedEnd(s, i, '"', false);
-  if (s.compare(i, 2, "--") == 0) {
-    size_t end = s.find('\n', i);
-    return end == std::string::npos ? s.size() : end;
-  }
-  if (s.compare(i, 2, "/*") == 0) {
-    int depth = 0;
-    for (size_t j = i; j < s.size(); j++) {
-      if (s.compare(j, 2, "/*") == 0) {
-        depth++, j++;
-      } else if (s.compare(j, 2, "*/") == 0) {
-        j++;
-        if (--depth == 0) return j + 1;
-      }
-    }
-    return s.size();
-  }
+  if (IsCommentStart(s, i)) return CommentEnd(s, i, true);
   if (c == '$' && !wordBefore) {
     size_t tag = DollarTag(s, i);
     if (tag == 0) return i;

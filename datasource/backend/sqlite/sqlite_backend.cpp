@@ -16,10 +16,6 @@
 
 enum { BUSY_TIMEOUT_MS = 5000 };
 
-/* The longest text an import writes (a CDF field holds less than 32768
- * bytes), given as the size of a TEXT column without a length. */
-enum { TEXT_COLUMN_SIZE = 32767, BLOB_COLUMN_SIZE = 2147483647 };
-
 static const char *const kJournalModes[] = {"DELETE", "TRUNCATE", "PERSIST", "MEMORY", "WAL", "OFF"};
 static const char *const kSyncModes[] = {"OFF", "NORMAL", "FULL", "EXTRA"};
 
