@@ -1,8 +1,6 @@
 /* byte_source.cpp: the buffer behind NextCdfByte. */
 #include "byte_source.h"
 
-enum { DOS_END_OF_FILE = 0x1A };
-
 alignas(64) unsigned char g_cdfBuffer[CDF_BUFFER_SIZE + CDF_BUFFER_SLACK];
 int32_t g_cdfBufferPos;
 int32_t g_cdfBufferEnd;

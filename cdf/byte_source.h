@@ -17,6 +17,9 @@
  * bytes, start at any position up to that 0. */
 enum { CDF_BUFFER_SIZE = 65536, CDF_BUFFER_SLACK = 64 };
 
+/* The end mark of a DOS text file, which may pad the file or close it. */
+enum { DOS_END_OF_FILE = 0x1A };
+
 extern unsigned char g_cdfBuffer[CDF_BUFFER_SIZE + CDF_BUFFER_SLACK];
 extern int32_t g_cdfBufferPos;   /* next byte to deliver */
 extern int32_t g_cdfBufferEnd;   /* bytes held */

@@ -4,13 +4,12 @@
  * does not reach get an empty text. */
 #include <string.h>
 
+#include "byte_source.h"
 #include "cdf_reader.h"
 #include "columns.h"
 #include "convert.h"
 #include "field.h"
 #include "field_window.h"
-
-enum { DOS_END_OF_FILE = 0x1A };
 
 /* In a table of one column every line is a record, except what follows
  * the last line break and a last line holding only the DOS end mark. */

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "charset.h"
+#include "text/charset.h"
 
 /* Does glibc decode all of s as UTF-8? */
 static bool GlibcReadsUtf8(const std::string &s) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "conn_string.h"
+#include "text/conn_string.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::string in((const char *)data, size);

@@ -14,16 +14,15 @@
 #include <string>
 #include <vector>
 
-#include "pg_sql.h"
-#include "sql_rewrite.h"
+#include "backend/postgres/pg_sql.h"
+#include "text/sql_rewrite.h"
 
-static const TypeWord kSelf[] = {{"LPWSTR", "LPWSTR"}, {"I4", "I4"}, {"I2", "I2"}, {"FILETIME", "FILETIME"}};
-static const TypeWord kMapped[] = {{"LPWSTR", "TEXT"}, {"I4", "INTEGER"}, {"I2", "SMALLINT"}, {"FILETIME", "TIMESTAMP"}};
+static const char *const kMapped[TYPE_WORD_COUNT] = {"TEXT", "TEXT", "INTEGER", "SMALLINT", "TIMESTAMP"};
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::string sql((const char *)data, size);
-  if (RewriteSql(sql, kSelf, 4) != sql) abort();
-  RewriteSql(sql, kMapped, 4);
+  if (RewriteSql(sql, kTypeWords) != sql) abort();
+  RewriteSql(sql, kMapped);
   std::vector<std::string> statements = SplitStatements(sql);
   std::string joined;
   for (const std::string &s : statements) {

@@ -3,17 +3,19 @@
 #include "columns.h"
 #include "odbcout.h"
 #include "sql_text.h"
+#include "text/type_words.h"
 
-/* Type words by ColumnType. */
-static const char *const kTypeWords[] = {
-  "LPWSTR",      /* COL_TEXT */
-  "LONG_LPWSTR", /* COL_LONGTEXT */
-  "I4",          /* COL_NUMBER */
-  "FILETIME",    /* COL_DATE */
-  "LPWSTR",      /* COL_TIME */
-  "I2",          /* COL_OPTION, group start */
-  "I2",          /* COL_CHECK */
-  "LPWSTR",      /* COL_LIST */
+/* The type word of each ColumnType. The words themselves are the ones
+ * the data source's driver maps to its types. */
+static const TypeWordId kColumnWords[] = {
+  WORD_TEXT,      /* COL_TEXT */
+  WORD_LONG_TEXT, /* COL_LONGTEXT */
+  WORD_INTEGER,   /* COL_NUMBER */
+  WORD_TIMESTAMP, /* COL_DATE */
+  WORD_TEXT,      /* COL_TIME */
+  WORD_SMALLINT,  /* COL_OPTION, group start */
+  WORD_SMALLINT,  /* COL_CHECK */
+  WORD_TEXT,      /* COL_LIST */
 };
 
 int32_t CreateImportTable(UiWindow owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt) {
@@ -25,7 +27,7 @@ int32_t CreateImportTable(UiWindow owner, const char *tableName, HENV henv, HDBC
     if (!IsTableColumn(i)) continue;
     if (i != 0) AppendSqlText(",");
     AppendSqlName(g_columns[i].name);
-    AppendSqlText(kTypeWords[g_columns[i].type]);
+    AppendSqlText(kTypeWords[kColumnWords[g_columns[i].type]]);
   }
   AppendSqlText(")");
   RETCODE rc = SQLExecDirect(hstmt, (SQLCHAR *)g_sqlText, SQL_NTS);

@@ -1,7 +1,7 @@
 /* symbols_test.cpp: the driver loaded into a process that holds the driver
- * manager, whose functions carry the same names as the driver's. A call
- * from one driver entry point to another (SQLFreeStmt with SQL_DROP frees
- * through SQLFreeHandle) must stay inside the driver. Called directly, the
+ * manager, whose functions carry the same names as the driver's. What an
+ * entry point does must stay inside the driver (SQLFreeStmt with SQL_DROP
+ * frees the statement as SQLFreeHandle does). Called directly, the
  * entry points refuse handles that are null or of the wrong kind, and
  * SQL_DIAG_RETURNCODE tells how the last call ended. */
 #include <dlfcn.h>

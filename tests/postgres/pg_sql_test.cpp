@@ -2,7 +2,7 @@
  * the SQL text an application sends, without a server. */
 #include <gtest/gtest.h>
 
-#include "pg_sql.h"
+#include "backend/postgres/pg_sql.h"
 
 namespace {
 

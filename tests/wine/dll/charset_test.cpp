@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "charset.h"
+#include "text/charset.h"
 
 namespace {
 

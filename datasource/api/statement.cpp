@@ -1,0 +1,56 @@
+/* statement.cpp: the entry points that prepare and execute statements,
+ * bind their parameters and set their attributes. */
+#include "api/entry.h"
+#include "core/parameters.h"
+#include "core/statement.h"
+
+DS_EXPORT SQLRETURN SQL_API SQLPrepare(SQLHSTMT h, SQLCHAR *sql, SQLINTEGER length) {
+  ENTER_STMT(h);
+  return Leave(stmt->diag, Prepare(stmt, sql, length));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT h) {
+  ENTER_STMT(h);
+  return Leave(stmt->diag, Execute(stmt));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLExecDirect(SQLHSTMT h, SQLCHAR *sql, SQLINTEGER length) {
+  ENTER_STMT(h);
+  return Leave(stmt->diag, ExecDirect(stmt, sql, length));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT h, SQLUSMALLINT option) {
+  ENTER_STMT(h);
+  if (option == SQL_DROP) return DropStatement(stmt); /* the handle is gone: no result to record on it */
+  return Leave(stmt->diag, FreeStmt(stmt, option));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLSetStmtAttr(SQLHSTMT h, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER) {
+  ENTER_STMT(h);
+  return Leave(stmt->diag, SetStmtAttr(stmt, attribute, value));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLGetStmtAttr(SQLHSTMT h, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER,
+                                           SQLINTEGER *) {
+  ENTER_STMT(h);
+  return Leave(stmt->diag, GetStmtAttr(stmt, attribute, value));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLCancel(SQLHSTMT h) {
+  ENTER_STMT(h);
+  return Leave(stmt->diag, Cancel(stmt));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLBindParameter(SQLHSTMT h, SQLUSMALLINT number, SQLSMALLINT ioType,
+                                             SQLSMALLINT cType, SQLSMALLINT sqlType, SQLULEN columnSize,
+                                             SQLSMALLINT, SQLPOINTER value, SQLLEN bufferLength,
+                                             SQLLEN *indicator) {
+  ENTER_STMT(h);
+  return Leave(stmt->diag,
+               BindParameter(stmt, number, ioType, cType, sqlType, columnSize, value, bufferLength, indicator));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLNumParams(SQLHSTMT h, SQLSMALLINT *count) {
+  ENTER_STMT(h);
+  return Leave(stmt->diag, NumParams(stmt, count));
+}

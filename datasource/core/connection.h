@@ -1,0 +1,26 @@
+/* connection.h: the connection handle: connecting to a data source,
+ * disconnecting, and the connection attributes. */
+#ifndef LUMETRA_DS_CONNECTION_H
+#define LUMETRA_DS_CONNECTION_H
+
+#include "core/handles.h"
+
+SQLRETURN AllocConnection(Env *env, SQLHANDLE *output);
+/* Disconnects and frees; the application must not use a connection it
+ * frees, so this runs without the connection's lock. */
+SQLRETURN FreeConnection(Dbc *dbc);
+
+/* SQLConnect: a named data source, with an optional user and password. */
+SQLRETURN Connect(Dbc *dbc, SQLCHAR *dsn, SQLSMALLINT dsnLength, SQLCHAR *user, SQLSMALLINT userLength,
+                  SQLCHAR *password, SQLSMALLINT passwordLength);
+/* SQLDriverConnect: a connection string, given back completed. */
+SQLRETURN DriverConnect(Dbc *dbc, SQLCHAR *in, SQLSMALLINT inLength, SQLCHAR *out, SQLSMALLINT outSize,
+                        SQLSMALLINT *outLength);
+/* Ends the connection: an open transaction is rolled back, statements the
+ * application left are freed. */
+SQLRETURN Disconnect(Dbc *dbc);
+
+SQLRETURN SetConnectAttr(Dbc *dbc, SQLINTEGER attribute, SQLPOINTER value);
+SQLRETURN GetConnectAttr(Dbc *dbc, SQLINTEGER attribute, SQLPOINTER value);
+
+#endif

@@ -1,0 +1,89 @@
+/* handles.h: the driver's handles (environment, connection, statement)
+ * and what they hold: the connection's backend, settings, charset, lock
+ * and group commit; the statement's prepared statement, parameters,
+ * bound columns and open result set. */
+#ifndef LUMETRA_DS_HANDLES_H
+#define LUMETRA_DS_HANDLES_H
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "backend/backend.h"
+#include "backend/diagnostics.h"
+#include "core/group_commit.h"
+#include "core/settings.h"
+#include "text/charset.h"
+
+enum HandleKind { KIND_ENV = 0x4c454e56, KIND_DBC = 0x4c444243, KIND_STMT = 0x4c53544d };
+
+struct Env {
+  int kind = KIND_ENV;
+  Diagnostics diag;
+  SQLINTEGER odbcVersion = SQL_OV_ODBC3;
+};
+
+struct Dbc {
+  int kind = KIND_DBC;
+  Diagnostics diag;
+  Env *env = nullptr;
+  std::unique_ptr<Backend> backend;
+  Settings settings;
+  Charset charset;
+  bool autocommit = true;
+  std::vector<struct Stmt *> statements; /* freed by SQLDisconnect if the application did not */
+  std::recursive_mutex lock; /* held by every call on the connection and its statements, and by the timer */
+  GroupCommit group;
+};
+
+struct Param {
+  bool bound = false;
+  SQLSMALLINT cType = 0;
+  SQLSMALLINT sqlType = 0;
+  SQLULEN columnSize = 0;
+  SQLPOINTER value = nullptr;
+  SQLLEN bufferLength = 0;
+  SQLLEN *indicator = nullptr;
+  std::string text; /* the value as the backend is given it, kept until the next execution */
+};
+
+/* A result column bound with SQLBindCol. */
+struct ColumnBinding {
+  SQLSMALLINT cType = 0;
+  SQLPOINTER value = nullptr;
+  SQLLEN size = 0;
+  SQLLEN *indicator = nullptr;
+};
+
+enum CursorState { CURSOR_NONE, CURSOR_BEFORE, CURSOR_ON_ROW, CURSOR_AFTER };
+
+struct Stmt {
+  int kind = KIND_STMT;
+  Diagnostics diag;
+  Dbc *dbc = nullptr;
+  std::unique_ptr<Prepared> prepared;
+  std::unique_ptr<Cursor> catalog; /* a catalog function's result set */
+  Cursor *cursor = nullptr;        /* the open result set, or null */
+  CursorState state = CURSOR_NONE;
+  std::vector<Param> params;       /* index 0 is parameter 1 */
+  std::vector<Value> values;       /* the parameters of the execution under way */
+  std::vector<ColumnBinding> bindings;
+  std::vector<SQLLEN> getDataOffset; /* per column, for SQLGetData in parts */
+  bool executed = false; /* the prepared statement ran last, so it knows the row count */
+  SQLULEN *rowsFetched = nullptr;
+  SQLUSMALLINT *rowStatus = nullptr;
+};
+
+/* The ODBC version the statement's application asked for. */
+inline SQLINTEGER OdbcVersion(const Stmt *stmt) { return stmt->dbc->env->odbcVersion; }
+
+/* The handle if it is one of the kind, its diagnostics cleared; else null. */
+Env *EnterEnv(SQLHANDLE h);
+Dbc *EnterDbc(SQLHANDLE h);
+Stmt *EnterStmt(SQLHANDLE h);
+
+#endif

@@ -1,0 +1,16 @@
+/* parameters.h: the statement's parameters: their binding, and their
+ * values converted for the backend at each execution. */
+#ifndef LUMETRA_DS_PARAMETERS_H
+#define LUMETRA_DS_PARAMETERS_H
+
+#include "core/handles.h"
+
+SQLRETURN BindParameter(Stmt *stmt, SQLUSMALLINT number, SQLSMALLINT ioType, SQLSMALLINT cType,
+                        SQLSMALLINT sqlType, SQLULEN columnSize, SQLPOINTER value, SQLLEN bufferLength,
+                        SQLLEN *indicator);
+SQLRETURN NumParams(Stmt *stmt, SQLSMALLINT *count);
+/* The application's bound values as the Values of stmt->values, the
+ * first count of them; nothing is converted past the first that fails. */
+SQLRETURN ConvertParameters(Stmt *stmt, int count);
+
+#endif

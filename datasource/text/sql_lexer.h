@@ -1,0 +1,34 @@
+/* sql_lexer.h: the lexical forms of SQL text that the driver steps over
+ * whole: quoted runs, comments and words. The type-word rewrite and the
+ * statement splitter read the tokens of generic SQL with it; the
+ * PostgreSQL scan adds that server's own forms (E'' escapes, nested
+ * comments, dollar quotes) on top of the same pieces. */
+#ifndef LUMETRA_DS_SQL_LEXER_H
+#define LUMETRA_DS_SQL_LEXER_H
+
+#include <stddef.h>
+
+#include <string>
+
+/* A byte of a name: a letter, digit or '_', or any byte of a UTF-8
+ * sequence. */
+bool IsIdentByte(char c);
+
+/* The end of the run that the quote at s[i] opens and `close` closes. A
+ * closing quote doubled stands for itself (except ']'); with escapes, a
+ * backslash hides the byte after it. An unclosed run ends with the text. */
+size_t QuotedEnd(const std::string &s, size_t i, char close, bool escapes);
+
+/* Does a comment, "--" or a block comment, start at s[i]? */
+bool IsCommentStart(const std::string &s, size_t i);
+
+/* The end of the comment at s[i]: a line comment ends before its line
+ * break; a block comment after its closing mark, or with the text when
+ * it has none. nested: block comments nest, as in PostgreSQL. */
+size_t CommentEnd(const std::string &s, size_t i, bool nested);
+
+/* The length of the token at s[i] in generic SQL: a run quoted by ", ',
+ * ` or [ ], a comment, a word (which may hold '$'), or a single byte. */
+size_t SqlTokenLength(const std::string &s, size_t i);
+
+#endif
