@@ -1,6 +1,7 @@
 /* pg_driver_test.cpp: the driver's PostgreSQL backend through the real
- * driver manager: an import run cancelled after N records, failures inside
- * an open transaction that keep the earlier rows committable, values
+ * driver manager: an import run cancelled after N records, failures
+ * (COPY with the client among them) inside an open transaction that keep
+ * the earlier rows committable, values
  * exact both ways in the SQL types of the SQLite backend, markers in
  * literals left alone, a connection the server ends, and the rows of a
  * group-commit batch streamed by COPY. */
@@ -97,12 +98,15 @@ TEST(PgTransaction, StatementsThatFailToPrepareOrRunDoNotAbortIt) {
   OdbcSession s;
   ASSERT_EQ(SQLSetConnectAttr(s.hdbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0), SQL_SUCCESS);
   ASSERT_EQ(s.Exec("INSERT INTO tp VALUES (1, 'a')"), SQL_SUCCESS) << s.Error();
-  EXPECT_EQ(s.Exec("INSERT INTO missing VALUES (1)"), SQL_ERROR);
-  EXPECT_EQ(s.Error().substr(0, 5), "42P01") << s.Error();
-  EXPECT_EQ(s.Exec("SELEKT 1"), SQL_ERROR);
-  EXPECT_EQ(s.Error().substr(0, 5), "42601") << s.Error();
-  EXPECT_EQ(s.Exec("SELECT 1 / 0"), SQL_ERROR);
-  EXPECT_EQ(s.Error().substr(0, 5), "22012") << s.Error();
+  /* a COPY with the client is refused before it reaches the server */
+  const struct { const char *sql, *state; } kFailing[] = {
+    {"INSERT INTO missing VALUES (1)", "42P01"}, {"SELEKT 1", "42601"}, {"SELECT 1 / 0", "22012"},
+    {"COPY tp FROM STDIN", "0A000"},             {"COPY tp TO STDOUT", "0A000"},
+  };
+  for (const auto &f : kFailing) {
+    EXPECT_EQ(s.Exec(f.sql), SQL_ERROR) << f.sql;
+    EXPECT_EQ(s.Error().substr(0, 5), f.state) << f.sql << ": " << s.Error();
+  }
   ASSERT_EQ(s.Exec("INSERT INTO tp VALUES (2, 'b')"), SQL_SUCCESS) << s.Error();
   ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, s.hdbc, SQL_COMMIT), SQL_SUCCESS) << s.Error(false);
   EXPECT_EQ(g_pg.Query("SELECT id FROM tp ORDER BY id"), "1\n2\n");

@@ -52,6 +52,21 @@ TEST(PgSql, TellsTransactionControl) {
   for (const Case &c : kCases) EXPECT_EQ(IsTransactionControl(c.sql), c.control) << c.sql;
 }
 
+TEST(PgSql, TellsACopyWithTheClient) {
+  const struct { const char *sql; bool client; } kCases[] = {
+    {"COPY t FROM STDIN", true},
+    {"/* c */ copy t (a, b) from stdin with (format csv)", true},
+    {"COPY (SELECT 1) TO STDOUT", true},
+    {"COPY t TO '/tmp/t.txt'", false},
+    {"COPY t FROM '/tmp/stdin'", false},
+    {"COPY \"stdin\" FROM '/tmp/x'", false},
+    {"COPY (SELECT 'from stdin') TO '/tmp/x'", false},
+    {"SELECT 1 FROM stdin", false},
+    {"COPYRIGHT FROM STDIN", false},
+  };
+  for (const auto &c : kCases) EXPECT_EQ(IsClientCopy(c.sql), c.client) << c.sql;
+}
+
 TEST(PgSql, TellsThePlainInsertsThatCopyCanCarry) {
   struct Case {
     const char *sql, *table, *columns;

@@ -594,6 +594,10 @@ class PgBackend : public Backend {
   }
 
   SQLRETURN Prepare(const std::string &sql, std::unique_ptr<Prepared> *out, Diagnostics &diag) override {
+    /* Sent, it would break the protocol or the open transaction. */
+    if (IsClientCopy(sql))
+      return PostError(diag, "0A000", 0, "PostgreSQL: COPY FROM STDIN and COPY TO STDOUT are not supported by "
+                                         "this driver; nothing was sent (use INSERT and SELECT)");
     int markers = 0;
     std::string text = NumberMarkers(sql, &markers);
     std::string name = "lumetra_" + std::to_string(++statements_);

@@ -58,24 +58,61 @@ std::string NumberMarkers(const std::string &s, int *count) {
   return out;
 }
 
-static const char *const kControlWords[] = {"BEGIN", "START", "COMMIT", "END", "ROLLBACK", "ABORT", "SAVEPOINT", "RELEASE"};
-
-bool IsTransactionControl(const std::string &s) {
+/* The position of the first word of s, past blanks and comments. */
+static size_t FirstWord(const std::string &s) {
   size_t i = 0;
   for (;;) {
     while (i < s.size() && isspace((unsigned char)s[i])) i++;
     size_t end = i < s.size() && s[i] != '\'' && s[i] != '"' && s[i] != '$' ? SkipOpaque(s, i) : i;
-    if (end == i) break;
+    if (end == i) return i;
     i = end; /* a comment before the first word */
   }
+}
+
+/* The word that starts at s[i] (empty if none), and *end past it. */
+static std::string WordAt(const std::string &s, size_t i, size_t *end) {
   size_t j = i;
   while (j < s.size() && IsIdentByte(s[j])) j++;
-  std::string word = s.substr(i, j - i);
+  *end = j;
+  return s.substr(i, j - i);
+}
+
+static const char *const kControlWords[] = {"BEGIN", "START", "COMMIT", "END", "ROLLBACK", "ABORT", "SAVEPOINT", "RELEASE"};
+
+bool IsTransactionControl(const std::string &s) {
+  size_t j;
+  std::string word = WordAt(s, FirstWord(s), &j);
   for (const char *w : kControlWords)
     if (strcasecmp(word.c_str(), w) == 0) return true;
   if (strcasecmp(word.c_str(), "PREPARE") != 0) return false;
   while (j < s.size() && isspace((unsigned char)s[j])) j++;
   return strncasecmp(s.c_str() + j, "TRANSACTION", 11) == 0;
+}
+
+bool IsClientCopy(const std::string &s) {
+  size_t i;
+  if (strcasecmp(WordAt(s, FirstWord(s), &i).c_str(), "COPY") != 0) return false;
+  std::string previous;
+  while (i < s.size()) {
+    size_t end = SkipOpaque(s, i);
+    if (end > i) { /* a literal, quoted name or comment is no keyword */
+      previous.clear();
+      i = end;
+      continue;
+    }
+    std::string word = WordAt(s, i, &end);
+    if (word.empty()) {
+      if (!isspace((unsigned char)s[i])) previous.clear();
+      i++;
+      continue;
+    }
+    if ((strcasecmp(previous.c_str(), "FROM") == 0 && strcasecmp(word.c_str(), "STDIN") == 0) ||
+        (strcasecmp(previous.c_str(), "TO") == 0 && strcasecmp(word.c_str(), "STDOUT") == 0))
+      return true;
+    previous = word;
+    i = end;
+  }
+  return false;
 }
 
 /* The plain insert's grammar, one step at a time over s from *i. */

@@ -1,6 +1,7 @@
 /* pg_sql.h: SQL text on its way to a PostgreSQL server: ODBC's '?'
  * parameter markers numbered $1..$n, whether a statement controls the
- * transaction itself, and the plain inserts that COPY can carry. */
+ * transaction itself or copies rows with the client, and the plain
+ * inserts that COPY can carry. */
 #ifndef LUMETRA_DS_PG_SQL_H
 #define LUMETRA_DS_PG_SQL_H
 
@@ -13,6 +14,11 @@ std::string NumberMarkers(const std::string &sql, int *count);
 /* Does the statement begin, end or mark a transaction (BEGIN, START,
  * COMMIT, END, ROLLBACK, ABORT, SAVEPOINT, RELEASE, PREPARE TRANSACTION)? */
 bool IsTransactionControl(const std::string &sql);
+
+/* Is the statement a COPY that exchanges its rows with the client
+ * (FROM STDIN, TO STDOUT)? A driver that cannot feed or drain it must
+ * not send it. */
+bool IsClientCopy(const std::string &sql);
 
 /* Is sql a plain INSERT INTO table [(names)] VALUES (?, ..., ?), with
  * nothing else in it? *table and *columns (with its parentheses, or "")
