@@ -14,4 +14,8 @@ int32_t ReadCdfHeader(int32_t *endOfFile);
  * means the line holds no record and *endOfFile means nothing follows. */
 int32_t ReadCdfRecord(int32_t *endOfFile, int32_t *endOfLine);
 
+/* The line of the file (from 1) on which the line read last by
+ * ReadCdfRecord starts. */
+extern int64_t g_cdfRecordLine;
+
 #endif

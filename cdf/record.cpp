@@ -9,8 +9,24 @@
 #include "convert.h"
 #include "field.h"
 #include "field_window.h"
+#include "lines.h"
 
 enum { DOS_END_OF_FILE = 0x1A };
+
+int64_t g_cdfRecordLine;
+
+/* Skips the line breaks before the line, across refills of the buffer as
+ * the field reader would, and notes the line that the first field is on.
+ * After a comma the line goes on where it is. */
+static void FindRecordLine(void) {
+  if (!g_cdfEndedAtComma) {
+    for (;;) {
+      g_cdfBufferPos = SkipCdfBreaksAt(g_cdfBufferPos);
+      if (g_cdfBufferPos < g_cdfBufferEnd || !RefillCdfSource() || g_cdfBufferEnd == 0) break;
+    }
+  }
+  g_cdfRecordLine = CdfLineAt(g_cdfBufferPos);
+}
 
 /* In a table of one column every line is a record, except what follows
  * the last line break and a last line holding only the DOS end mark. */
@@ -131,6 +147,7 @@ static int32_t ReadLineWithoutColumns(int32_t *endOfFile, int32_t *endOfLine) {
 int32_t ReadCdfRecord(int32_t *endOfFile, int32_t *endOfLine) {
   *endOfFile = 0;
   *endOfLine = 0;
+  FindRecordLine();
   if (g_columnCount == 0) return ReadLineWithoutColumns(endOfFile, endOfLine);
   int32_t last = ReadColumnFields(endOfFile, endOfLine);
   if (last < 0) return 0;

@@ -9,14 +9,17 @@
 
 #include "cdf_file.h"
 #include "cdf_reader.h"
+#include "columns.h"
 #include "odbcout.h"
 #include "run.h"
+#include "run_messages.h"
 
 static const char kDataSource[] = "Lumetra Data Source";
 enum { COUNT_TEXT_SIZE = 12 };
 
 /* What the run holds; the teardown releases what is not null. */
 struct RunState {
+  const char *fileName;
   UiWindow window;
   HENV henv;
   HDBC hdbc;
@@ -84,12 +87,15 @@ static int32_t ImportRecords(RunState *s) {
   char countText[COUNT_TEXT_SIZE];
   for (;;) {
     if (!ReadCdfRecord(&endOfFile, &endOfLine)) {
-      ShowMessage(s->window, "Error reading file");
+      ShowReadFailure(s->window, s->fileName);
       return 0;
     }
     if (!endOfLine) {
       RETCODE rc = SQLExecute(s->hstmt);
-      if (!CheckOdbc(s->window, rc, s->henv, s->hdbc, s->hstmt)) return 0;
+      if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
+        ShowInsertFailure(s->window, s->fileName, g_cdfRecordLine, FetchOdbcMessage(s->henv, s->hdbc, s->hstmt));
+        return 0;
+      }
       count++;
       FormatCount(count, countText);
       if (s->window) SetProgressText(s->window, countText);
@@ -107,8 +113,8 @@ static int32_t CommitImport(RunState *s) {
 }
 
 int32_t RunImport(UiInstance instance) {
-  RunState s = {0, SQL_NULL_HENV, SQL_NULL_HDBC, SQL_NULL_HSTMT};
   char fileName[FILE_NAME_SIZE];
+  RunState s = {fileName, 0, SQL_NULL_HENV, SQL_NULL_HDBC, SQL_NULL_HSTMT};
   char tableName[TABLE_NAME_SIZE];
   int32_t endOfFile = 0;
   int32_t outcome = RUN_FAILED; /* what a plain goto teardown means */
@@ -119,11 +125,15 @@ int32_t RunImport(UiInstance instance) {
   fileName[0] = 0;
   if (!ChooseImportFile(instance, s.window, fileName)) goto cancelled;
   if (!OpenCdfFile(fileName)) {
-    ShowMessage(s.window, "Could not open file");
+    ShowOpenFailure(s.window, fileName);
     goto teardown;
   }
   if (!ReadCdfHeader(&endOfFile)) {
-    ShowMessage(s.window, "Error reading file");
+    ShowReadFailure(s.window, fileName);
+    goto teardown;
+  }
+  if (g_columnCount == 0) {
+    ShowNoHeader(s.window, fileName);
     goto teardown;
   }
   if (!Connect(&s)) goto teardown;

@@ -57,3 +57,11 @@ int32_t PrepareImportInsert(UiWindow owner, const char *tableName, HENV henv, HD
   RETCODE rc = SQLPrepare(hstmt, (SQLCHAR *)g_sqlText, SQL_NTS);
   return CheckOdbc(owner, rc, henv, hdbc, hstmt);
 }
+
+int32_t ColumnOfParameter(int32_t parameter) {
+  for (int32_t i = 0; i < g_columnCount; i++) {
+    if (!IsTableColumn(i)) continue;
+    if (--parameter == 0) return i;
+  }
+  return -1;
+}

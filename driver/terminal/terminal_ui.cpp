@@ -3,9 +3,10 @@
  * Tab completion on a terminal, plain lines otherwise); progress is one
  * line on standard error, rewritten at most ten times a second on a
  * terminal; once a file was chosen, the line with the last count stays
- * at the end, followed by "Cancelled" after Cancel. Ctrl-C is Cancel; a
- * message box is the caption and text on standard error below the count,
- * waiting for Enter only on a terminal. */
+ * at the end once a count was shown, followed by "Cancelled" after
+ * Cancel. Ctrl-C is Cancel; a message box is the program's name and the
+ * text on standard error below the count, waiting for Enter only after a
+ * file was asked for on a terminal, so that the prompt does not hide it. */
 #include <editline/readline.h>
 #include <errno.h>
 #include <poll.h>
@@ -69,7 +70,7 @@ static void PaintLine(void) {
 /* Leaves the count line on screen with the last count, once: on a
  * terminal by finishing the drawn line, elsewhere as one plain line. */
 static void KeepCountLine(void) {
-  if (s_lineKept || !s_fileChosen) return;
+  if (s_lineKept || !s_fileChosen || !s_count[0]) return;
   if (s_drawProgress) {
     PaintLine();
     fputc('\n', stderr);
@@ -198,8 +199,8 @@ static void PumpTerminal(void) {
 static void ShowTerminalMessage(UiWindow, const char *text) {
   if (s_progressShown) KeepCountLine();
   ClearLine();
-  fprintf(stderr, "%s: %s\n", IMPORT_CAPTION, text);
-  if (!isatty(0)) return;
+  fprintf(stderr, "%s: %s\n", TERMINAL_PROGRAM, text);
+  if (s_givenFile || !isatty(0)) return;
   fputs("Press Enter to continue.", stderr);
   int c;
   while ((c = getchar()) != EOF && c != '\n') {

@@ -12,6 +12,7 @@
 #include "cdf_reader.h"
 #include "columns.h"
 #include "convert.h"
+#include "failure.h"
 #include "field.h"
 #include "memory_file.h"
 
@@ -357,6 +358,35 @@ TEST(Conversion, ShortLineConvertsEmptyTexts) {
   EXPECT_EQ((long)g_columns[2].length, SQL_NULL_DATA);
   EXPECT_EQ(g_columns[3].number, 0.0);
   EXPECT_EQ(g_columns[4].number, 0.0);
+}
+
+/* The line each record starts on, and the line of a failure, with the
+ * buffer refilled at every place: CR LF, lone CR and LF, blank lines, a
+ * quoted line break, a line of one field, a UTF-8 mark. */
+TEST(RecordLines, CountedAcrossEveryRefill) {
+  const struct { const char *name; std::string file; std::vector<int64_t> lines; int64_t failureLine; } cases[] = {
+    {"every kind of break", "a,b\r\n1,2\n\n3,4\r5,6\r\n\r\n\"x\ny\",7\n8,9\n", {2, 4, 5, 7, 9, 10}, 0},
+    {"line of one field", "a,b\nlonely\n\n1,2\n", {2, 4, 5}, 0},
+    {"mark, then a failure", "\xef\xbb\xbf" "a,b\n\n1,2\n3,\"4\"5\n", {3, 4}, 4},
+    {"quote never closed", "a,b\n1,\"2\n\n3,4\n", {2}, 2},
+  };
+  for (const auto &c : cases) {
+    for (int readSize : {1, 2, 3, 7, 65536}) {
+      SCOPED_TRACE(std::string(c.name) + ", read size " + std::to_string(readSize));
+      OpenMemoryFile(c.file, readSize);
+      int32_t endOfFile = 0, endOfLine = 0;
+      ASSERT_EQ(ReadCdfHeader(&endOfFile), 1);
+      std::vector<int64_t> lines;
+      int32_t result = 1;
+      while (result && !endOfFile) {
+        result = ReadCdfRecord(&endOfFile, &endOfLine);
+        lines.push_back(g_cdfRecordLine);
+      }
+      EXPECT_EQ(lines, c.lines);
+      EXPECT_EQ(result == 0, c.failureLine != 0);
+      EXPECT_EQ(g_cdfFailureLine, c.failureLine);
+    }
+  }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
  * reverse order. */
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
@@ -64,10 +66,19 @@ TEST(Run, EndsBeforeOdbc) {
   TempFolder dir;
   const struct { const char *name; std::string chosen; const char *message; } cases[] = {
     {"chooser cancelled", "", nullptr},
-    {"missing file", dir.path + "/missing.cdf", "Could not open file"},
-    {"a folder", dir.path, "Could not open file"},
-    {"header error", dir.Write("bad.cdf", "\"Name\"x,Age\r\n"), "Error reading file"},
+    {"missing file", dir.path + "/missing.cdf", "Could not open file missing.cdf: No such file or directory"},
+    {"a folder", dir.path + "/sub", "Could not open file sub: Is a directory"},
+    {"header error", dir.Write("bad.cdf", "\"Name\"x,Age\r\n"),
+     "Error reading file bad.cdf, line 1: a closing quote is followed by something else than a comma or a line "
+     "break"},
+    {"empty file", dir.Write("empty.cdf", ""),
+     "Error reading file empty.cdf: there is no header line; the first line must name the columns, such as "
+     "Name,Born@D,Amount@N"},
+    {"header without a column", dir.Write("quotes.cdf", "\"\"\r\n1,2\r\n"),
+     "Error reading file quotes.cdf: there is no header line; the first line must name the columns, such as "
+     "Name,Born@D,Amount@N"},
   };
+  ASSERT_EQ(mkdir((dir.path + "/sub").c_str(), 0700), 0);
   for (const auto &c : cases) {
     UiScript script;
     script.chosenFile = c.chosen;
@@ -87,7 +98,7 @@ TEST(Run, EveryOdbcCallFailingInTurn) {
   std::string file = dir.Write("people.cdf", kPeople);
   const std::vector<std::string> noStmt = {"SQLDisconnect(dbc)", "SQLFreeConnect(dbc)", "SQLFreeEnv(env)",
                                            "DestroyProgressWindow"};
-  const struct { const char *call; int occurrence; const char *shown; const char *errorHandles; std::vector<std::string> tail; const char *count; } cases[] = {
+  const struct { const char *call; int occurrence; std::string shown; const char *errorHandles; std::vector<std::string> tail; const char *count; } cases[] = {
     {"SQLAllocEnv", 1, "ODBC call failed", nullptr, {"DestroyProgressWindow"}, ""},
     {"SQLAllocConnect", 1, "driver says no", "SQLError(env,null,null", {"SQLFreeEnv(env)", "DestroyProgressWindow"}, ""},
     {"SQLConnect", 1, "driver says no", "SQLError(env,dbc,null", noStmt, ""},
@@ -95,8 +106,8 @@ TEST(Run, EveryOdbcCallFailingInTurn) {
     {"SQLExecDirect", 1, "driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
     {"SQLBindParameter", 2, "driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
     {"SQLPrepare", 1, "driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
-    {"SQLExecute", 1, "driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
-    {"SQLExecute", 2, "driver says no", "SQLError(env,dbc,stmt", kTeardown, "1"},
+    {"SQLExecute", 1, "people.cdf, line 2: driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
+    {"SQLExecute", 2, "people.cdf, line 3: driver says no", "SQLError(env,dbc,stmt", kTeardown, "1"},
     /* the commit at the end: its error comes from the connection */
     {"SQLEndTran", 1, "driver says no", "SQLError(env,dbc,null", kTeardown, "2"},
   };
@@ -189,8 +200,8 @@ TEST(Run, LinesWithoutRecordsAndTheEndOfTheFile) {
     {"one-field lines skipped", "a,b\n1,2\nlonely\n\n3,4\n", 2, "2", nullptr},
     {"header only, no line break", "a,b", 0, "", nullptr},
     {"header only, with line break", "a,b\r\n", 0, "", nullptr},
-    {"empty file", "", 0, "", nullptr},
-    {"0 byte in a record line", std::string("a,b\n1,2\n3,\0" "4\n5,6\n", 16), 1, "1", "Error reading file"},
+    {"0 byte in a record line", std::string("a,b\n1,2\n3,\0" "4\n5,6\n", 16), 1, "1",
+     "Error reading file t.cdf, line 3: the file holds a 0 byte, which is no text"},
     {"0 bytes padding the end", std::string("a,b\n1,2\n3,4\n\0\0\x1a\0", 16), 2, "2", nullptr},
     {"table of one column", "Name\nann\nbob\n", 2, "2", nullptr},
   };
@@ -211,10 +222,86 @@ TEST(Run, RecordErrorAfterInserts) {
   script.chosenFile = dir.Write("t.cdf", "a,b\n1,2\n3,\"4\"x\n5,6\n");
   std::vector<std::string> log = RunScripted(script);
   EXPECT_EQ(LoggedCalls("SQLExecute").size(), 1u);
-  EXPECT_EQ(g_messages, std::vector<std::string>{"Error reading file"});
+  EXPECT_EQ(g_messages, std::vector<std::string>{"Error reading file t.cdf, line 3: a closing quote is followed by "
+                                                 "something else than a comma or a line break"});
   EXPECT_EQ(g_outcome, RUN_FAILED);
   EXPECT_TRUE(LoggedCalls("SQLEndTran").empty());
   EXPECT_EQ(std::vector<std::string>(log.end() - 5, log.end()), kTeardown);
+}
+
+/* Every reason the reader gives, each with the line to mend: line breaks
+ * of every kind, blank lines and quoted line breaks counted as an editor
+ * shows them. */
+TEST(Run, ReadFailuresSayWhyAndWhere) {
+  TempFolder dir;
+  std::string wide;
+  for (int i = 0; i < 257; i++) wide += (i ? ",c" : "c") + std::to_string(i);
+  const std::string tooLong = "Name,Notes\n" "a,b\n" "c," + std::string(32768, 'x') + "\n";
+  const std::string longName = "\n" + std::string(8192, 'n') + ",b\n";
+  const struct { const char *name; std::string content; size_t executes; std::string reason; } cases[] = {
+    {"more than 256 columns", wide + "\n1,2\n", 0,
+     "line 1: the header line has more than 256 fields, more columns than a table can take"},
+    {"a name too long", longName, 0, "line 2: a column name is longer than 8,191 bytes"},
+    {"a field too long", tooLong, 1, "line 3: a field is longer than 32,767 bytes"},
+    {"quote never closed", "a,b\n1,2\n3,\"open\n4,5\n", 1,
+     "line 3: a quoted field starts here and is not closed before the end of the file"},
+    {"quote never closed, escape last", "a,b\n1,2\n3,\"open\\", 1,
+     "line 3: a quoted field starts here and is not closed before the end of the file"},
+    {"0 byte", std::string("a,b\n1,2\n3,4\n5,\0" "6\n", 17), 2, "line 4: the file holds a 0 byte, which is no text"},
+    {"byte after a quote, CR LF", "a,b\r\n1,2\r\n3,\"4\"x\r\n", 1,
+     "line 3: a closing quote is followed by something else than a comma or a line break"},
+    {"backslash after a quote", "a,b\n1,\"2\"\\n\n", 0,
+     "line 2: a closing quote is followed by something else than a comma or a line break"},
+    {"blank lines counted", "\n\na,b\n1,2\n\n\r\n3,\"x\"y\n", 1,
+     "line 7: a closing quote is followed by something else than a comma or a line break"},
+    {"quoted line breaks counted", "a,b\n\"two\r\nlines\",2\n\"x\"y,3\n", 1,
+     "line 4: a closing quote is followed by something else than a comma or a line break"},
+    {"lone CR ends a line", "a,b\r1,2\r3,4\r\"5\" ,6\r", 2,
+     "line 4: a closing quote is followed by something else than a comma or a line break"},
+    {"UTF-8 mark before the header", "\xef\xbb\xbf" "a,b\n1,\"2\"x\n", 0,
+     "line 2: a closing quote is followed by something else than a comma or a line break"},
+  };
+  for (const auto &c : cases) {
+    UiScript script;
+    script.chosenFile = dir.Write("t.cdf", c.content);
+    RunScripted(script);
+    EXPECT_EQ(LoggedCalls("SQLExecute").size(), c.executes) << c.name;
+    EXPECT_EQ(g_messages, std::vector<std::string>{"Error reading file t.cdf, " + c.reason}) << c.name;
+    EXPECT_EQ(g_outcome, RUN_FAILED) << c.name;
+  }
+}
+
+/* A refused insert names the record's line, and the column and its value
+ * when the driver's text names the parameter. */
+TEST(Run, RefusedValueNamesLineColumnAndValue) {
+  TempFolder dir;
+  std::string file = dir.Write("people.cdf", "Name,Mr@O,Mrs@O,Born@D,Amt@N\n\nann,0,1,19991231,1\n"
+                                             "bob,1,0,19620431,22\n" + std::string(70, 'z') + ",1,1,x,3\n");
+  const struct { int occurrence; const char *driver, *shown; } cases[] = {
+    {2, "[Lumetra] Datetime field overflow: 1962-04-31 is no calendar date (parameter 3)",
+     "people.cdf, line 4, column Born, value \"19620431\": [Lumetra] Datetime field overflow: 1962-04-31 is no "
+     "calendar date (parameter 3)"},
+    {1, "[Lumetra] Numeric value out of range: 1 (parameter 4)",
+     "people.cdf, line 3, column Amt, value \"1\": [Lumetra] Numeric value out of range: 1 (parameter 4)"},
+    {3, "out of range (parameter 2)",
+     "people.cdf, line 5, column Mr, value 3: out of range (parameter 2)"},
+    {3, "too long (parameter 1)",
+     "people.cdf, line 5, column Name, value \"zzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz...\": too "
+     "long (parameter 1)"},
+    {1, "no such parameter (parameter 9)", "people.cdf, line 3: no such parameter (parameter 9)"},
+    {2, "the server says no", "people.cdf, line 4: the server says no"},
+  };
+  for (const auto &c : cases) {
+    OdbcFault fault;
+    fault.call = "SQLExecute";
+    fault.occurrence = c.occurrence;
+    fault.message = c.driver;
+    UiScript script;
+    script.chosenFile = file;
+    RunScripted(script, fault);
+    EXPECT_EQ(g_messages, std::vector<std::string>{c.shown}) << c.driver;
+    EXPECT_EQ(g_outcome, RUN_FAILED);
+  }
 }
 
 TEST(Run, GoesOnWithoutAWindow) {
