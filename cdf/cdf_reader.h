@@ -16,6 +16,6 @@ int32_t ReadCdfRecord(int32_t *endOfFile, int32_t *endOfLine);
 
 /* The line of the file (from 1) on which the line read last by
  * ReadCdfRecord starts. */
-extern int64_t g_cdfRecordLine;
+int64_t CdfRecordLine(void);
 
 #endif

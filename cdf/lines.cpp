@@ -7,11 +7,16 @@
 static int64_t s_breaks;    /* line breaks before s_countedPos */
 static int32_t s_countedPos; /* buffer position the count has reached */
 static uint32_t s_afterCr;  /* the last byte counted was a CR */
+static int64_t s_startLine;  /* the line of the noted start, once counted */
+int32_t g_cdfLineStartPos;
+int32_t g_cdfLineStartPending;
 
 void ResetCdfLines(void) {
   s_breaks = 0;
   s_countedPos = 0;
   s_afterCr = 0;
+  s_startLine = 1;
+  g_cdfLineStartPending = 0;
 }
 
 /* The line breaks of the n bytes at p: every CR, and every LF that does
@@ -49,12 +54,27 @@ static void CountTo(int32_t pos) {
   s_countedPos = pos;
 }
 
-void CountCdfBufferLines(void) {
-  CountTo(g_cdfBufferEnd);
-  s_countedPos = 0;
+/* Counts up to the noted start, once. */
+static void CountToStart(void) {
+  if (!g_cdfLineStartPending) return;
+  g_cdfLineStartPending = 0;
+  CountTo(g_cdfLineStartPos);
+  s_startLine = s_breaks + 1;
 }
 
 int64_t CdfLineAt(int32_t pos) {
+  if (g_cdfLineStartPending && g_cdfLineStartPos <= pos) CountToStart(); /* the count passes it: take it */
   CountTo(pos);
   return s_breaks + 1;
+}
+
+int64_t CdfLineStartLine(void) {
+  CountToStart();
+  return s_startLine;
+}
+
+void CountCdfBufferLines(void) {
+  CountToStart(); /* a noted start in this buffer is counted before it goes */
+  CountTo(g_cdfBufferEnd);
+  s_countedPos = 0;
 }

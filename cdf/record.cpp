@@ -13,10 +13,8 @@
 
 enum { DOS_END_OF_FILE = 0x1A };
 
-int64_t g_cdfRecordLine;
-
 /* Skips the line breaks before the line, across refills of the buffer as
- * the field reader would, and notes the line that the first field is on.
+ * the field reader would, and notes where the first field starts.
  * After a comma the line goes on where it is. */
 static void FindRecordLine(void) {
   if (!g_cdfEndedAtComma) {
@@ -25,7 +23,11 @@ static void FindRecordLine(void) {
       if (g_cdfBufferPos < g_cdfBufferEnd || !RefillCdfSource() || g_cdfBufferEnd == 0) break;
     }
   }
-  g_cdfRecordLine = CdfLineAt(g_cdfBufferPos);
+  NoteCdfLineStart(g_cdfBufferPos);
+}
+
+int64_t CdfRecordLine(void) {
+  return CdfLineStartLine();
 }
 
 /* In a table of one column every line is a record, except what follows

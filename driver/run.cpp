@@ -93,7 +93,7 @@ static int32_t ImportRecords(RunState *s) {
     if (!endOfLine) {
       RETCODE rc = SQLExecute(s->hstmt);
       if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
-        ShowInsertFailure(s->window, s->fileName, g_cdfRecordLine, FetchOdbcMessage(s->henv, s->hdbc, s->hstmt));
+        ShowInsertFailure(s->window, s->fileName, CdfRecordLine(), FetchOdbcMessage(s->henv, s->hdbc, s->hstmt));
         return 0;
       }
       count++;

@@ -367,6 +367,7 @@ TEST(RecordLines, CountedAcrossEveryRefill) {
   const struct { const char *name; std::string file; std::vector<int64_t> lines; int64_t failureLine; } cases[] = {
     {"every kind of break", "a,b\r\n1,2\n\n3,4\r5,6\r\n\r\n\"x\ny\",7\n8,9\n", {2, 4, 5, 7, 9, 10}, 0},
     {"line of one field", "a,b\nlonely\n\n1,2\n", {2, 4, 5}, 0},
+    {"quoted fields after a quoted break", "a,b,c\n\"x\ny\",\"p\\\\q\",\"r\nz\"\n1,2,3\n", {2, 5, 6}, 0},
     {"mark, then a failure", "\xef\xbb\xbf" "a,b\n\n1,2\n3,\"4\"5\n", {3, 4}, 4},
     {"quote never closed", "a,b\n1,\"2\n\n3,4\n", {2}, 2},
   };
@@ -380,7 +381,7 @@ TEST(RecordLines, CountedAcrossEveryRefill) {
       int32_t result = 1;
       while (result && !endOfFile) {
         result = ReadCdfRecord(&endOfFile, &endOfLine);
-        lines.push_back(g_cdfRecordLine);
+        lines.push_back(CdfRecordLine());
       }
       EXPECT_EQ(lines, c.lines);
       EXPECT_EQ(result == 0, c.failureLine != 0);
