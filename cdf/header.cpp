@@ -105,6 +105,7 @@ static int32_t ReadColumnNames(int32_t *endOfFile) {
 
 int32_t ReadCdfHeader(int32_t *endOfFile) {
   g_columnCount = 0;
+  memset(&g_cdfReport, 0, sizeof g_cdfReport);
   if (!SkipCdfByteOrderMark()) return 0;
   if (!ReadColumnNames(endOfFile)) return 0;
   PlanCdfConversions();
