@@ -13,6 +13,7 @@
 #include "odbcout.h"
 #include "run.h"
 #include "run_messages.h"
+#include "run_summary.h"
 
 static const char kDataSource[] = "Lumetra Data Source";
 enum { COUNT_TEXT_SIZE = 12 };
@@ -24,6 +25,8 @@ struct RunState {
   HENV henv;
   HDBC hdbc;
   HSTMT hstmt;
+  int32_t tableCreated; /* the run made the table: the summary tells of it */
+  int32_t count;        /* records inserted */
 };
 
 static void Teardown(RunState *s) {
@@ -83,7 +86,6 @@ static void FormatCount(int32_t count, char *text) {
  * the end of the file, the first failure, or Cancel; 0 at a failure. */
 static int32_t ImportRecords(RunState *s) {
   int32_t endOfFile = 0, endOfLine = 0;
-  int32_t count = 0;
   char countText[COUNT_TEXT_SIZE];
   for (;;) {
     if (!ReadCdfRecord(&endOfFile, &endOfLine)) {
@@ -96,8 +98,8 @@ static int32_t ImportRecords(RunState *s) {
         ShowInsertFailure(s->window, s->fileName, CdfRecordLine(), FetchOdbcMessage(s->henv, s->hdbc, s->hstmt));
         return 0;
       }
-      count++;
-      FormatCount(count, countText);
+      s->count++;
+      FormatCount(s->count, countText);
       if (s->window) SetProgressText(s->window, countText);
       PumpMessages();
     }
@@ -114,7 +116,7 @@ static int32_t CommitImport(RunState *s) {
 
 int32_t RunImport(UiInstance instance) {
   char fileName[FILE_NAME_SIZE];
-  RunState s = {fileName, 0, SQL_NULL_HENV, SQL_NULL_HDBC, SQL_NULL_HSTMT};
+  RunState s = {fileName, 0, SQL_NULL_HENV, SQL_NULL_HDBC, SQL_NULL_HSTMT, 0, 0};
   char tableName[TABLE_NAME_SIZE];
   int32_t endOfFile = 0;
   int32_t outcome = RUN_FAILED; /* what a plain goto teardown means */
@@ -140,6 +142,7 @@ int32_t RunImport(UiInstance instance) {
   TableNameFromPath(fileName, tableName);
   if (PumpAndCancelled()) goto cancelled;
   if (!CreateImportTable(s.window, tableName, s.henv, s.hdbc, s.hstmt)) goto teardown;
+  s.tableCreated = 1;
   if (PumpAndCancelled()) goto cancelled;
   if (!PrepareImportInsert(s.window, tableName, s.henv, s.hdbc, s.hstmt)) goto teardown;
   if (PumpAndCancelled()) goto cancelled;
@@ -152,6 +155,7 @@ int32_t RunImport(UiInstance instance) {
 cancelled:
   outcome = RUN_CANCELLED;
 teardown:
+  if (s.tableCreated && WantsSummary()) ShowRunSummary(s.window, s.hdbc, tableName, outcome, s.count);
   Teardown(&s);
   return outcome;
 }

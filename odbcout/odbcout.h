@@ -31,4 +31,12 @@ int32_t CreateImportTable(UiWindow owner, const char *tableName, HENV henv, HDBC
 /* Binds one parameter per table column and prepares the INSERT; 1 on success. */
 int32_t PrepareImportInsert(UiWindow owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt);
 
+/* The text that SQLGetInfo gives for item into out (size bytes); "" when
+ * the driver gives none. */
+void GetOdbcInfoText(HDBC hdbc, SQLUSMALLINT item, char *out, int32_t size);
+
+/* The rows that the table holds, asked through a statement of its own;
+ * -1 when the data source does not tell. */
+int64_t CountTableRows(HDBC hdbc, const char *tableName);
+
 #endif

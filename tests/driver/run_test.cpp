@@ -7,6 +7,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -301,6 +302,54 @@ TEST(Run, RefusedValueNamesLineColumnAndValue) {
     RunScripted(script, fault);
     EXPECT_EQ(g_messages, std::vector<std::string>{c.shown}) << c.driver;
     EXPECT_EQ(g_outcome, RUN_FAILED);
+  }
+}
+
+/* The summary of a terminal run: what the table holds at every end, where
+ * it is, the lines without a record and the values changed on the way. */
+TEST(Run, SummaryAtEveryEnd) {
+  TempFolder dir;
+  const std::string place = "  in the data source \"Lumetra Data Source\": SQLite database /data/lumetra.db\n";
+  const std::string file = dir.Write("people.cdf", "Name,Born@D,Amt@N,Price@N*\r\nann,19991231,12,1.5\r\n"
+                                                   "just one\r\nbob,1999,12.5,1.999\r\n\r\nx\r\ncid,,1.999,1\r\n");
+  OdbcFault failAtSecond;
+  failAtSecond.call = "SQLExecute";
+  failAtSecond.occurrence = 2;
+  OdbcFault noRowCount;
+  noRowCount.call = "SQLFetch";
+  OdbcFault refusedTable;
+  refusedTable.call = "SQLExecDirect";
+  const struct { const char *name; std::string file; int cancelAtPump; OdbcFault fault; std::string summary; } cases[] = {
+    {"imported", file, 0, OdbcFault(),
+     "3 records imported into the table \"people\"\n" + place +
+         "  2 lines of a single field held no record: lines 3, 6\n"
+         "  1 date became NULL: not 8 digits YYYYMMDD\n"
+         "  3 numbers lost digits: past the second decimal, or decimals in a whole-number @N column\n"},
+    {"header only", dir.Write("header.cdf", "a,b"), 0, OdbcFault(),
+     "0 records imported into the table \"header\"\n" + place},
+    {"cancelled", file, 4, OdbcFault(), "The table \"people\" keeps 1 row\n" + place},
+    {"cancelled before the first insert", file, 3, OdbcFault(), "The table \"people\" keeps 0 rows\n" + place},
+    {"failed insert", file, 0, failAtSecond,
+     "The table \"people\" keeps 1 row\n" + place + "  1 line of a single field held no record: line 3\n"
+     "  1 date became NULL: not 8 digits YYYYMMDD\n"
+     "  2 numbers lost digits: past the second decimal, or decimals in a whole-number @N column\n"},
+    {"row count not told", file, 4, noRowCount,
+     "1 record was inserted into the table \"people\" before the end\n" + place},
+    {"table refused: no summary", file, 0, refusedTable, ""},
+  };
+  for (const auto &c : cases) {
+    UiScript script;
+    script.chosenFile = c.file;
+    script.cancelAtPump = c.cancelAtPump;
+    script.wantsSummary = true;
+    std::vector<std::string> log = RunScripted(script, c.fault);
+    EXPECT_EQ(g_summary, c.summary) << c.name;
+    /* the summary comes before the teardown, and after any message */
+    auto shown = std::find(log.begin(), log.end(), "ShowSummary");
+    EXPECT_EQ(shown != log.end(), !c.summary.empty()) << c.name;
+    if (shown != log.end()) {
+      EXPECT_EQ(std::vector<std::string>(shown + 1, log.end()), kTeardown) << c.name;
+    }
   }
 }
 
