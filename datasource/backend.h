@@ -102,6 +102,8 @@ class Backend {
   virtual const char *DbmsName() = 0;
   virtual std::string DbmsVersion() = 0;
   virtual std::string DatabaseName() = 0;
+  /* The server the data lives on, for SQL_SERVER_NAME; "" for a file. */
+  virtual std::string ServerName() { return ""; }
   virtual const TypeWord *TypeWords(size_t *count) = 0;
   virtual const TypeFact *Types(size_t *count) = 0;
   virtual SQLRETURN Prepare(const std::string &sql, std::unique_ptr<Prepared> *out, Diagnostics &diag) = 0;

@@ -181,9 +181,9 @@ inline SQLRETURN Leave(Diagnostics &diag, SQLRETURN rc) {
 SQLRETURN PostError(Diagnostics &diag, const char *state, SQLINTEGER native, const std::string &message);
 void PostInfo(Diagnostics &diag, const char *state, const std::string &message);
 void PostInfo(Diagnostics &diag, const char *state, const char *message);
-/* Keeps a message's reason within the first 127 characters by shortening
- * its quoted names and paths in the middle. */
-std::string FitMessage(std::string message);
+/* A message without this driver's prefix, and a reason with it. */
+std::string WithoutDriverPrefix(const std::string &message);
+std::string WithDriverPrefix(const std::string &reason);
 
 /* Copies a string into an ODBC output buffer; SQL_SUCCESS_WITH_INFO and
  * 01004 when it had to be cut. */

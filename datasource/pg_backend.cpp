@@ -591,6 +591,11 @@ class PgBackend : public Backend {
     return v ? v : "";
   }
   std::string DatabaseName() override { return PQdb(c_.conn()); }
+  /* host:port, or the socket's path as libpq names it */
+  std::string ServerName() override {
+    std::string host = PQhost(c_.conn()), port = PQport(c_.conn());
+    return host.empty() || host[0] != '/' ? host + ":" + port : host + "/.s.PGSQL." + port;
+  }
   const TypeWord *TypeWords(size_t *count) override {
     *count = sizeof kTypeWords / sizeof *kTypeWords;
     return kTypeWords;
