@@ -228,7 +228,18 @@ static void FoldLongGroup(int32_t start, int32_t count) {
   }
 }
 
+/* A group too wide for an integer column sends the text of its digits,
+ * its start's first: written over the start's text once every member's
+ * own text has been read. */
+static void WriteGroupDigits(int32_t start, int32_t count) {
+  char digits[MAX_COLUMNS + 1];
+  for (int32_t i = 0; i < count; i++) digits[i] = (char)('0' + ChoiceBit(&g_columns[start + i]));
+  digits[count] = 0;
+  memcpy(g_columns[start].text, digits, (size_t)count + 1);
+}
+
 static inline void ConvertGroup(int32_t start, int32_t count) {
+  if (g_columns[start].groupWidth == GROUP_DIGITS) WriteGroupDigits(start, count);
   if (count > EXACT_GROUP) {
     FoldLongGroup(start, count);
     return;
@@ -259,13 +270,6 @@ static struct {
   int32_t groupCount;
 } s_plan;
 
-/* The number of options from column i on that belong to its group. */
-static int32_t GroupLength(int32_t i) {
-  int32_t n = 1;
-  while (i + n < g_columnCount && g_columns[i + n].type == COL_OPTION && !g_columns[i + n].groupStart) n++;
-  return n;
-}
-
 void PlanCdfConversions(void) {
   memset(&s_plan, 0, sizeof s_plan);
   for (int32_t i = 0; i < g_columnCount; i++) {
@@ -276,7 +280,7 @@ void PlanCdfConversions(void) {
       case COL_LIST: s_plan.lists[s_plan.listCount++] = i; break;
       case COL_CHECK: s_plan.choices[s_plan.choiceCount++] = i; break;
       case COL_OPTION: {
-        int32_t n = GroupLength(i);
+        int32_t n = OptionGroupMembers(i);
         if (n == 1) {
           s_plan.choices[s_plan.choiceCount++] = i;
         } else {

@@ -59,6 +59,7 @@ static void MakeColumn(int32_t i) {
   c->type = COL_TEXT;
   c->groupStart = 0;
   c->scaled = 0;
+  c->groupWidth = GROUP_SMALLINT;
   c->length = SQL_NTS;
   char *read = c->name;
   char *write = c->name;
@@ -103,11 +104,23 @@ static int32_t ReadColumnNames(int32_t *endOfFile) {
   }
 }
 
+/* Sizes each option group's column by its members, once all are known:
+ * a group held as digits is text, NUL-terminated like the others. */
+static void SizeOptionGroups(void) {
+  for (int32_t i = 0; i < g_columnCount; i++) {
+    ImportColumn *c = &g_columns[i];
+    if (c->type != COL_OPTION || !c->groupStart) continue;
+    c->groupWidth = GroupWidthFor(OptionGroupMembers(i));
+    if (c->groupWidth == GROUP_DIGITS) c->length = SQL_NTS;
+  }
+}
+
 int32_t ReadCdfHeader(int32_t *endOfFile) {
   g_columnCount = 0;
   memset(&g_cdfReport, 0, sizeof g_cdfReport);
   if (!SkipCdfByteOrderMark()) return 0;
   if (!ReadColumnNames(endOfFile)) return 0;
+  SizeOptionGroups();
   PlanCdfConversions();
   return 1;
 }

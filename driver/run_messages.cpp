@@ -82,7 +82,7 @@ void ShowInsertFailure(UiWindow window, const char *path, int64_t line, const ch
   }
   const ImportColumn *c = &g_columns[column];
   char name[SHOWN_TEXT_LIMIT + 4], text[SHOWN_TEXT_LIMIT + 4], value[SHOWN_TEXT_LIMIT + 8];
-  if (c->type == COL_OPTION) /* the group's value, which its first member's text does not show */
+  if (c->type == COL_OPTION && c->groupWidth != GROUP_DIGITS) /* the group's value, not its start's text */
     snprintf(value, sizeof value, "%.0f", c->number);
   else
     snprintf(value, sizeof value, "\"%.*s\"", SHOWN_TEXT_LIMIT + 3, Shortened(c->text, text));

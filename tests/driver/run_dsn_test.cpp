@@ -62,6 +62,20 @@ TEST(RunDsn, RefusalsAndTheirMessages) {
   EXPECT_EQ(g_dsn->Query("SELECT count(*) FROM sqlite_master WHERE name = 'empty'"), "0\n");
 }
 
+/* Groups of 16 and 40 members with the first one set: the values that an
+ * I2 column refused are stored whole. */
+TEST(RunDsn, WideOptionGroupsStoredWhole) {
+  TempFolder dir;
+  std::string header = "n@N", first = "1", last = "2";
+  for (int i = 0; i < 16; i++) header += ",a" + std::to_string(i) + "@O", first += i ? ",0" : ",1", last += i == 15 ? ",1" : ",0";
+  for (int i = 0; i < 40; i++) header += ",b" + std::to_string(i) + (i ? "@O" : "@O*"), first += i ? ",0" : ",1", last += i == 39 ? ",1" : ",0";
+  Import(dir.Write("groups.cdf", header + "\n" + first + "\n" + last + "\n"));
+  EXPECT_TRUE(g_messages.empty()) << g_messages[0];
+  EXPECT_EQ(g_dsn->Query("SELECT n, a0, typeof(a0), b0, typeof(b0) FROM groups"),
+            "1|32768|integer|1" + std::string(39, '0') + "|text\n"
+            "2|1|integer|" + std::string(39, '0') + "1|text\n");
+}
+
 TEST(RunDsn, HeaderOnlyAndCancel) {
   TempFolder dir;
   Import(dir.Write("header.cdf", "a,b"));

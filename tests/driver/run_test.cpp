@@ -353,6 +353,37 @@ TEST(Run, SummaryAtEveryEnd) {
   }
 }
 
+/* An option group's column holds every value its members can make: up to
+ * 15 members a small integer, up to 31 an integer, past that the text of
+ * its digits. The statements and bindings follow the width. */
+TEST(Run, OptionGroupsWideEnoughForEveryValue) {
+  TempFolder dir;
+  const struct { int members; const char *typeWord, *binding; } cases[] = {
+    {15, "I2", "SQLBindParameter(stmt,1,1,8,5,5,0,col0.number,5,col0.length)"},
+    {16, "I4", "SQLBindParameter(stmt,1,1,8,4,10,0,col0.number,10,col0.length)"},
+    {31, "I4", "SQLBindParameter(stmt,1,1,8,4,10,0,col0.number,10,col0.length)"},
+    {32, "LPWSTR", "SQLBindParameter(stmt,1,1,1,12,32767,0,col0.text,32767,col0.length)"},
+  };
+  for (const auto &c : cases) {
+    std::string header, line;
+    for (int i = 0; i < c.members; i++) {
+      header += "o" + std::to_string(i) + "@O,";
+      line += i == 0 ? "1," : "0,";
+    }
+    UiScript script;
+    script.chosenFile = dir.Write("g.cdf", header + "x\n" + line + "y\n");
+    RunScripted(script);
+    EXPECT_EQ(LoggedCalls("SQLExecDirect"),
+              std::vector<std::string>{"SQLExecDirect(stmt,CREATE TABLE \"g\"(\"o0\"" + std::string(c.typeWord) +
+                                       ",\"x\"LPWSTR),NTS)"})
+        << c.members;
+    std::vector<std::string> bindings = LoggedCalls("SQLBindParameter");
+    ASSERT_EQ(bindings.size(), 2u) << c.members;
+    EXPECT_EQ(bindings[0], c.binding) << c.members;
+    EXPECT_TRUE(g_messages.empty()) << c.members;
+  }
+}
+
 TEST(Run, GoesOnWithoutAWindow) {
   TempFolder dir;
   UiScript script;
