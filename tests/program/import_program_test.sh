@@ -77,6 +77,11 @@ expect 1 "read failure"
 run 'people.cdf\n' given.cdf
 expect 0 "FILE argument"
 [ "$(rows given)" = $'1\n2' ] || fail "FILE argument imported $(rows given)"
+# A symbolic link is imported under its own name, not its target's.
+ln -s people.cdf "$work/files/alias.cdf"
+run - alias.cdf
+expect 0 "FILE through a link"
+[ "$(rows alias)" = "$(rows people)" ] || fail "link imported as $(sqlite3 "$db" .tables)"
 run - missing.cdf
 expect 1 "missing FILE"
 [ "$out" = 'lumetra-import: missing.cdf: No such file or directory' ] || fail "missing FILE: $out"
