@@ -36,6 +36,11 @@ void SetCdfReadSize(int32_t size);
  * stays empty), 0 when the read failed. */
 int32_t RefillCdfSource(void);
 
+/* Skips a UTF-8 byte-order mark at the start of the file, which is no
+ * part of the first column's name; called before the first byte is taken.
+ * 0 when the read failed. */
+int32_t SkipCdfByteOrderMark(void);
+
 /* Called after a 0 byte was taken from the buffer: consumes the rest of
  * the file and returns 1 when it holds only 0 and 0x1A bytes (the source
  * is then at the end of the file), 0 at any other byte or a failed read. */

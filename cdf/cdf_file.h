@@ -22,6 +22,9 @@ extern CdfHandle g_hCdfFile;
  * path cannot be opened or is not a regular file. */
 int32_t OpenCdfFile(const char *path);
 
+/* Why the last OpenCdfFile failed, in the platform's words. */
+const char *CdfOpenError(void);
+
 /* Closes g_hCdfFile when open and sets it back to CDF_NO_FILE. */
 void CloseCdfFile(void);
 

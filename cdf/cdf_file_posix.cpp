@@ -5,6 +5,7 @@
  * waiting forever for one. */
 #include <errno.h>
 #include <fcntl.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,12 +14,24 @@
 
 CdfHandle g_hCdfFile = CDF_NO_FILE;
 
+static const char *s_openError = "";
+
+const char *CdfOpenError(void) {
+  return s_openError;
+}
+
 int32_t OpenCdfFile(const char *path) {
   int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return 0;
+  if (fd < 0) {
+    s_openError = strerror(errno);
+    return 0;
+  }
   struct stat st;
   int flags = fcntl(fd, F_GETFL);
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  int32_t statted = fstat(fd, &st) == 0;
+  if (!statted || !S_ISREG(st.st_mode) || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    s_openError = !statted || S_ISREG(st.st_mode) ? strerror(errno) : "not a regular file";
+    if (statted && S_ISDIR(st.st_mode)) s_openError = strerror(EISDIR);
     close(fd);
     return 0;
   }

@@ -14,4 +14,19 @@ int32_t ReadCdfHeader(int32_t *endOfFile);
  * means the line holds no record and *endOfFile means nothing follows. */
 int32_t ReadCdfRecord(int32_t *endOfFile, int32_t *endOfLine);
 
+/* What reading changed or left out, for the summary of a run: counted
+ * from the header on. */
+enum { SKIPPED_LINES_KEPT = 5 };
+struct CdfReport {
+  int64_t skippedLines;                      /* lines of a single field: no record */
+  int64_t firstSkipped[SKIPPED_LINES_KEPT];  /* the line numbers of the first of them */
+  int64_t nullDates;                         /* date texts, not empty, of another length than 8 */
+  int64_t cutNumbers;                        /* numbers that lost digits after their point */
+};
+extern CdfReport g_cdfReport;
+
+/* The line of the file (from 1) on which the line read last by
+ * ReadCdfRecord starts. */
+int64_t CdfRecordLine(void);
+
 #endif

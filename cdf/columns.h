@@ -32,6 +32,7 @@ struct ImportColumn {
   int32_t type;        /* a ColumnType */
   int32_t groupStart;  /* COL_OPTION: 1 when this column starts its group */
   int32_t scaled;      /* COL_NUMBER: 1 for N*, value + 0.005 times 100 */
+  int32_t groupWidth;  /* COL_OPTION group start: a GroupWidth */
   double number;
   DATE_STRUCT date;
   SQLLEN length;       /* the bound parameter's length/indicator */
@@ -45,5 +46,22 @@ extern int32_t g_columnCount;
 /* 1 when column i appears in CREATE TABLE and has a bound parameter:
  * every column but the later members of an option group. */
 int32_t IsTableColumn(int32_t i);
+
+/* How an option group's column holds every value its members can make:
+ * the group in base 2, its start the highest digit, in a small integer up
+ * to 15 members, in an integer up to 31, and past that as the text of its
+ * digits ("0100..."), since no integer type word is wider. */
+enum GroupWidth {
+  GROUP_SMALLINT = 0, /* I2 */
+  GROUP_INTEGER = 1,  /* I4 */
+  GROUP_DIGITS = 2    /* LPWSTR */
+};
+enum { SMALLINT_GROUP_MEMBERS = 15, INTEGER_GROUP_MEMBERS = 31 };
+
+/* The GroupWidth of a group of members columns. */
+int32_t GroupWidthFor(int32_t members);
+
+/* The members of the option group that starts at column i. */
+int32_t OptionGroupMembers(int32_t i);
 
 #endif

@@ -5,6 +5,7 @@
 
 #include <string.h>
 
+#include "cdf_reader.h"
 #include "columns.h"
 
 static const double kTen = 10.0;
@@ -72,6 +73,30 @@ double ConvertNumber(const char *text, int32_t scaled) {
   return FinishNumber(whole, decimals, negative, scaled);
 }
 
+static int32_t HasNonZeroDigit(const char *p) {
+  for (; *p; p++)
+    if (*p >= '1' && *p <= '9') return 1;
+  return 0;
+}
+
+/* 1 when the number rule drops digits of text that the user wrote: a
+ * digit other than 0 after the second decimal, which is never read, or,
+ * for a column that is not scaled, decimals other than zeros, which its
+ * whole-number column cannot hold (12.5 is stored as 12). A scaled
+ * column keeps two decimals in its value times 100. */
+static int32_t LosesDigits(const char *text, int32_t scaled) {
+  int32_t decimals = -1, fraction = 0;
+  for (const char *p = text; *p; p++) {
+    if (*p == '.') {
+      decimals = 0;
+    } else if (*p >= '0' && *p <= '9' && decimals >= 0) {
+      fraction |= *p != '0';
+      if (++decimals == MAX_DECIMALS) return HasNonZeroDigit(p + 1) || (!scaled && fraction);
+    }
+  }
+  return !scaled && fraction;
+}
+
 /* The digits at p when fewer than eight, and their value in *value:
  * the eight bytes at p are tested and summed at once as one word. The
  * first byte that is no digit is the lowest with its top bit set in
@@ -100,12 +125,15 @@ static inline int32_t LeadingDigits(const unsigned char *p, uint64_t *value) {
 #endif
 }
 
+static const uint32_t kTenTo[MAX_DECIMALS + 1] = {1, 10, 100};
+
 /* The same for a text of known length, taking the usual shape straight:
  * an optional leading '-', digits, and an optional point with digits,
  * ended by the end of the text or the second decimal. Any other text, or
  * one that reaches EXACT_DIGITS characters, is left to ConvertNumber.
- * The 0 after the text ends the digit loops. */
-static inline double ConvertMeasuredNumber(const char *text, int32_t length, int32_t scaled) {
+ * The 0 after the text ends the digit loops. Adds 1 to *cut when the
+ * value loses digits of the text (LosesDigits). */
+static inline double ConvertMeasuredNumber(const char *text, int32_t length, int32_t scaled, int64_t *cut) {
   const unsigned char *p = (const unsigned char *)text;
   uint32_t negative = *p == '-';
   p += negative;
@@ -125,7 +153,15 @@ static inline double ConvertMeasuredNumber(const char *text, int32_t length, int
     }
   }
   int32_t used = (int32_t)(p - (const unsigned char *)text);
-  if ((used != length && decimals != MAX_DECIMALS) || used >= EXACT_DIGITS) return ConvertNumber(text, scaled);
+  if ((used != length && decimals != MAX_DECIMALS) || used >= EXACT_DIGITS) {
+    *cut += LosesDigits(text, scaled);
+    return ConvertNumber(text, scaled);
+  }
+  if (decimals > 0) {
+    /* at the second decimal p is still on it */
+    int32_t fraction = !scaled && whole % kTenTo[decimals] != 0;
+    *cut += fraction || (decimals == MAX_DECIMALS && HasNonZeroDigit((const char *)p + 1));
+  }
   return FinishNumber(whole, decimals, negative, scaled);
 }
 
@@ -135,11 +171,14 @@ static int32_t DigitOf(char c) {
   return (int32_t)(signed char)c - '0';
 }
 
-static inline void ConvertDate(ImportColumn *c, int32_t length) {
+/* Converts the date of c; adds 1 to *nulled when a text that is not
+ * empty becomes NULL. */
+static inline void ConvertDate(ImportColumn *c, int32_t length, int64_t *nulled) {
   const char *t = c->text;
   if (length != DATE_TEXT_LENGTH) {
     memset(&c->date, 0, sizeof c->date);
     c->length = SQL_NULL_DATA;
+    *nulled += length != 0;
     return;
   }
   int32_t year = 1000 * DigitOf(t[0]) + 100 * DigitOf(t[1]) + 10 * DigitOf(t[2]) + DigitOf(t[3]);
@@ -189,7 +228,18 @@ static void FoldLongGroup(int32_t start, int32_t count) {
   }
 }
 
+/* A group too wide for an integer column sends the text of its digits,
+ * its start's first: written over the start's text once every member's
+ * own text has been read. */
+static void WriteGroupDigits(int32_t start, int32_t count) {
+  char digits[MAX_COLUMNS + 1];
+  for (int32_t i = 0; i < count; i++) digits[i] = (char)('0' + ChoiceBit(&g_columns[start + i]));
+  digits[count] = 0;
+  memcpy(g_columns[start].text, digits, (size_t)count + 1);
+}
+
 static inline void ConvertGroup(int32_t start, int32_t count) {
+  if (g_columns[start].groupWidth == GROUP_DIGITS) WriteGroupDigits(start, count);
   if (count > EXACT_GROUP) {
     FoldLongGroup(start, count);
     return;
@@ -220,13 +270,6 @@ static struct {
   int32_t groupCount;
 } s_plan;
 
-/* The number of options from column i on that belong to its group. */
-static int32_t GroupLength(int32_t i) {
-  int32_t n = 1;
-  while (i + n < g_columnCount && g_columns[i + n].type == COL_OPTION && !g_columns[i + n].groupStart) n++;
-  return n;
-}
-
 void PlanCdfConversions(void) {
   memset(&s_plan, 0, sizeof s_plan);
   for (int32_t i = 0; i < g_columnCount; i++) {
@@ -237,7 +280,7 @@ void PlanCdfConversions(void) {
       case COL_LIST: s_plan.lists[s_plan.listCount++] = i; break;
       case COL_CHECK: s_plan.choices[s_plan.choiceCount++] = i; break;
       case COL_OPTION: {
-        int32_t n = GroupLength(i);
+        int32_t n = OptionGroupMembers(i);
         if (n == 1) {
           s_plan.choices[s_plan.choiceCount++] = i;
         } else {
@@ -252,11 +295,15 @@ void PlanCdfConversions(void) {
 }
 
 void ConvertMeasuredColumns(const int32_t *lengths) {
+  int64_t cut = 0, nulled = 0;
   for (int32_t k = 0; k < s_plan.numberCount; k++) {
     ImportColumn *c = &g_columns[s_plan.numbers[k]];
-    c->number = ConvertMeasuredNumber(c->text, lengths[s_plan.numbers[k]], c->scaled);
+    c->number = ConvertMeasuredNumber(c->text, lengths[s_plan.numbers[k]], c->scaled, &cut);
   }
-  for (int32_t k = 0; k < s_plan.dateCount; k++) ConvertDate(&g_columns[s_plan.dates[k]], lengths[s_plan.dates[k]]);
+  for (int32_t k = 0; k < s_plan.dateCount; k++)
+    ConvertDate(&g_columns[s_plan.dates[k]], lengths[s_plan.dates[k]], &nulled);
+  g_cdfReport.cutNumbers += cut;
+  g_cdfReport.nullDates += nulled;
   for (int32_t k = 0; k < s_plan.timeCount; k++) ConvertTime(&g_columns[s_plan.times[k]], lengths[s_plan.times[k]]);
   for (int32_t k = 0; k < s_plan.listCount; k++) ConvertList(&g_columns[s_plan.lists[k]], lengths[s_plan.lists[k]]);
   for (int32_t k = 0; k < s_plan.choiceCount; k++) {

@@ -10,6 +10,8 @@
 
 #include "byte_scan.h"
 #include "byte_source.h"
+#include "failure.h"
+#include "lines.h"
 #include "usual_field.h"
 
 enum ByteClass { BYTE_END, BYTE_BREAK, BYTE_QUOTE, BYTE_COMMA, BYTE_BACKSLASH, BYTE_OTHER };
@@ -76,6 +78,19 @@ static int32_t CopyPlainRun(FieldSink *sink, int32_t state) {
 static int32_t Finish(FieldSink *sink, int32_t result) {
   Terminate(sink);
   return result;
+}
+
+/* Ends the call on a field that does not fit out. */
+static int32_t TooLong(FieldSink *sink) {
+  FailCdfAt(CDF_FIELD_TOO_LONG, g_cdfBufferPos);
+  return Finish(sink, 0);
+}
+
+/* Ends the call on a byte other than a comma or line break right after a
+ * closing quote; the byte was taken last. */
+static int32_t AfterQuote(FieldSink *sink) {
+  FailCdfAt(CDF_AFTER_QUOTE, g_cdfBufferPos - 1);
+  return Finish(sink, 0);
 }
 
 /* Applies the escape whose second byte is b; returns 1 to go on, 0 when
@@ -147,11 +162,13 @@ __attribute__((noinline)) static int32_t ReadFieldByBytes(char *out, int32_t siz
   int32_t ended;
   unsigned char b;
 
-  if (out && size < 1) return 0;
+  int64_t quoteLine = 0; /* where the quoted field opened, for a quote never closed */
+  if (out && size < 1) return TooLong(&sink);
   state = StartField(afterComma);
+  if (state == FIELD_QUOTED) quoteLine = CdfLineAt(g_cdfBufferPos - 1);
   for (;;) {
     if (state == FIELD_UNQUOTED || state == FIELD_QUOTED) {
-      if (!CopyPlainRun(&sink, state)) return Finish(&sink, 0);
+      if (!CopyPlainRun(&sink, state)) return TooLong(&sink);
       /* The usual ends of a run are taken from the buffer here, as the
        * byte loop below would take them: a comma or line break after an
        * unquoted run; a closing quote and the comma or line break after
@@ -163,7 +180,7 @@ __attribute__((noinline)) static int32_t ReadFieldByBytes(char *out, int32_t siz
         state = FIELD_AFTER_QUOTE;
         if (b == '"') {
           g_cdfBufferPos++;
-          if (!Store(&sink, '"')) return Finish(&sink, 0);
+          if (!Store(&sink, '"')) return TooLong(&sink);
           state = FIELD_QUOTED;
           continue;
         }
@@ -184,10 +201,11 @@ __attribute__((noinline)) static int32_t ReadFieldByBytes(char *out, int32_t siz
     switch (ClassOf(b)) {
       case BYTE_END:
         *endOfFile = 1;
+        if (state == FIELD_QUOTED) FailCdf(CDF_OPEN_QUOTE, quoteLine);
         return Finish(&sink, state != FIELD_QUOTED);
       case BYTE_BREAK:
         if (state == FIELD_QUOTED) {
-          if (!Store(&sink, b)) return Finish(&sink, 0);
+          if (!Store(&sink, b)) return TooLong(&sink);
         } else if (state != FIELD_START || afterComma) {
           *endOfLine = 1;
           return Finish(&sink, 1);
@@ -196,16 +214,17 @@ __attribute__((noinline)) static int32_t ReadFieldByBytes(char *out, int32_t siz
       case BYTE_QUOTE:
         if (state == FIELD_START) {
           state = FIELD_QUOTED;
+          quoteLine = CdfLineAt(g_cdfBufferPos - 1);
         } else if (state == FIELD_QUOTED) {
           state = FIELD_AFTER_QUOTE;
         } else {
-          if (!Store(&sink, '"')) return Finish(&sink, 0);
+          if (!Store(&sink, '"')) return TooLong(&sink);
           if (state == FIELD_AFTER_QUOTE) state = FIELD_QUOTED;
         }
         break;
       case BYTE_COMMA:
         if (state == FIELD_QUOTED) {
-          if (!Store(&sink, b)) return Finish(&sink, 0);
+          if (!Store(&sink, b)) return TooLong(&sink);
           break;
         }
         g_cdfEndedAtComma = 1;
@@ -214,16 +233,20 @@ __attribute__((noinline)) static int32_t ReadFieldByBytes(char *out, int32_t siz
         if (!NextCdfByte(&b)) return 0;
         if (state == FIELD_AFTER_QUOTE) {
           Store(&sink, '\\');
+          FailCdfAt(CDF_AFTER_QUOTE, g_cdfBufferPos - 1);
           return Finish(&sink, 0);
         }
         if (state == FIELD_START) state = FIELD_UNQUOTED;
-        if (!Escape(&sink, b, &ended)) return Finish(&sink, 0);
-        if (ended) return Finish(&sink, state == FIELD_UNQUOTED);
+        if (!Escape(&sink, b, &ended)) return TooLong(&sink);
+        if (ended) {
+          if (state == FIELD_QUOTED) FailCdf(CDF_OPEN_QUOTE, quoteLine);
+          return Finish(&sink, state == FIELD_UNQUOTED);
+        }
         break;
       default:
-        if (state == FIELD_AFTER_QUOTE) return Finish(&sink, 0);
+        if (state == FIELD_AFTER_QUOTE) return AfterQuote(&sink);
         if (state == FIELD_START) state = FIELD_UNQUOTED;
-        if (!Store(&sink, b)) return Finish(&sink, 0);
+        if (!Store(&sink, b)) return TooLong(&sink);
         break;
     }
   }

@@ -5,7 +5,10 @@
 
 #include "cdf_reader.h"
 #include "columns.h"
+#include "byte_source.h"
 #include "convert.h"
+#include "failure.h"
+#include "lines.h"
 #include "field.h"
 
 struct Marker {
@@ -56,6 +59,7 @@ static void MakeColumn(int32_t i) {
   c->type = COL_TEXT;
   c->groupStart = 0;
   c->scaled = 0;
+  c->groupWidth = GROUP_SMALLINT;
   c->length = SQL_NTS;
   char *read = c->name;
   char *write = c->name;
@@ -83,18 +87,40 @@ static int32_t ReadColumnNames(int32_t *endOfFile) {
   g_columnCount = 0;
   for (;;) {
     char *name = g_columnCount < MAX_COLUMNS ? g_columns[g_columnCount].name : s_surplusName;
-    if (!ReadCdfField(name, COLUMN_NAME_SIZE, &endOfLine, endOfFile)) return 0;
+    if (!ReadCdfField(name, COLUMN_NAME_SIZE, &endOfLine, endOfFile)) {
+      if (g_cdfFailure == CDF_FIELD_TOO_LONG) g_cdfFailure = CDF_NAME_TOO_LONG;
+      return 0;
+    }
     int32_t lineEnded = endOfLine || *endOfFile;
     if (lineEnded && name[0] == 0) return 1;
-    if (g_columnCount == MAX_COLUMNS) return 0; /* more fields than the table holds */
+    if (g_columnCount == MAX_COLUMNS) {
+      /* the byte before the position ended the field: the line it is on */
+      FailCdfAt(CDF_TOO_MANY_COLUMNS, g_cdfBufferPos > 0 ? g_cdfBufferPos - 1 : 0);
+      return 0;
+    }
     MakeColumn(g_columnCount);
     g_columnCount++;
     if (lineEnded) return 1;
   }
 }
 
+/* Sizes each option group's column by its members, once all are known:
+ * a group held as digits is text, NUL-terminated like the others. */
+static void SizeOptionGroups(void) {
+  for (int32_t i = 0; i < g_columnCount; i++) {
+    ImportColumn *c = &g_columns[i];
+    if (c->type != COL_OPTION || !c->groupStart) continue;
+    c->groupWidth = GroupWidthFor(OptionGroupMembers(i));
+    if (c->groupWidth == GROUP_DIGITS) c->length = SQL_NTS;
+  }
+}
+
 int32_t ReadCdfHeader(int32_t *endOfFile) {
+  g_columnCount = 0;
+  memset(&g_cdfReport, 0, sizeof g_cdfReport);
+  if (!SkipCdfByteOrderMark()) return 0;
   if (!ReadColumnNames(endOfFile)) return 0;
+  SizeOptionGroups();
   PlanCdfConversions();
   return 1;
 }

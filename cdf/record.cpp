@@ -10,13 +10,40 @@
 #include "convert.h"
 #include "field.h"
 #include "field_window.h"
+#include "lines.h"
 
-/* In a table of one column every line is a record, except what follows
- * the last line break and a last line holding only the DOS end mark. */
-static int32_t IsLoneRecord(const char *text, int32_t endOfFile) {
+/* Skips the line breaks before the line, across refills of the buffer as
+ * the field reader would, and notes where the first field starts.
+ * After a comma the line goes on where it is. */
+static void FindRecordLine(void) {
+  if (!g_cdfEndedAtComma) {
+    for (;;) {
+      g_cdfBufferPos = SkipCdfBreaksAt(g_cdfBufferPos);
+      if (g_cdfBufferPos < g_cdfBufferEnd || !RefillCdfSource() || g_cdfBufferEnd == 0) break;
+    }
+  }
+  NoteCdfLineStart(g_cdfBufferPos);
+}
+
+int64_t CdfRecordLine(void) {
+  return CdfLineStartLine();
+}
+
+CdfReport g_cdfReport;
+
+/* What follows the last line break, when it is nothing or only the DOS
+ * end mark, is no line of its own; any other first field is. */
+static int32_t IsLine(const char *text, int32_t endOfFile) {
   if (!endOfFile) return 1;
   if (text[0] == 0) return 0;
   return !(text[0] == DOS_END_OF_FILE && text[1] == 0);
+}
+
+/* Counts a line that ended at its first field, holding no record. */
+static void NoteSkippedLine(void) {
+  if (g_cdfReport.skippedLines < SKIPPED_LINES_KEPT)
+    g_cdfReport.firstSkipped[g_cdfReport.skippedLines] = CdfRecordLine();
+  g_cdfReport.skippedLines++;
 }
 
 /* The length of each column's text after the fields of a line were read;
@@ -130,12 +157,15 @@ static int32_t ReadLineWithoutColumns(int32_t *endOfFile, int32_t *endOfLine) {
 int32_t ReadCdfRecord(int32_t *endOfFile, int32_t *endOfLine) {
   *endOfFile = 0;
   *endOfLine = 0;
+  FindRecordLine();
   if (g_columnCount == 0) return ReadLineWithoutColumns(endOfFile, endOfLine);
   int32_t last = ReadColumnFields(endOfFile, endOfLine);
   if (last < 0) return 0;
   if (last == 0) {
     /* the line ended at its first field: a record only in a table of one column */
-    if (g_columnCount > 1 || !IsLoneRecord(g_columns[0].text, *endOfFile)) {
+    int32_t isLine = IsLine(g_columns[0].text, *endOfFile);
+    if (g_columnCount > 1 || !isLine) {
+      if (isLine) NoteSkippedLine();
       *endOfLine = 1;
       return 1;
     }

@@ -16,7 +16,7 @@
 enum { EXIT_IMPORTED = 0, EXIT_FAILED = 1, EXIT_BAD_COMMAND_LINE = 2, EXIT_CANCELLED = 130 };
 enum { REASON_SIZE = 512 };
 
-static const char kProgram[] = "lumetra-import";
+static const char kProgram[] = TERMINAL_PROGRAM;
 
 /* The exit status of each RunOutcome, in its order. */
 static const int kExitOf[] = {EXIT_IMPORTED, EXIT_FAILED, EXIT_CANCELLED};

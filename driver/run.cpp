@@ -9,18 +9,24 @@
 
 #include "cdf_file.h"
 #include "cdf_reader.h"
+#include "columns.h"
 #include "odbcout.h"
 #include "run.h"
+#include "run_messages.h"
+#include "run_summary.h"
 
 static const char kDataSource[] = "Lumetra Data Source";
 enum { COUNT_TEXT_SIZE = 12 };
 
 /* What the run holds; the teardown releases what is not null. */
 struct RunState {
+  const char *fileName;
   UiWindow window;
   HENV henv;
   HDBC hdbc;
   HSTMT hstmt;
+  int32_t tableCreated; /* the run made the table: the summary tells of it */
+  int32_t count;        /* records inserted */
 };
 
 static void Teardown(RunState *s) {
@@ -80,18 +86,20 @@ static void FormatCount(int32_t count, char *text) {
  * the end of the file, the first failure, or Cancel; 0 at a failure. */
 static int32_t ImportRecords(RunState *s) {
   int32_t endOfFile = 0, endOfLine = 0;
-  int32_t count = 0;
   char countText[COUNT_TEXT_SIZE];
   for (;;) {
     if (!ReadCdfRecord(&endOfFile, &endOfLine)) {
-      ShowMessage(s->window, "Error reading file");
+      ShowReadFailure(s->window, s->fileName);
       return 0;
     }
     if (!endOfLine) {
       RETCODE rc = SQLExecute(s->hstmt);
-      if (!CheckOdbc(s->window, rc, s->henv, s->hdbc, s->hstmt)) return 0;
-      count++;
-      FormatCount(count, countText);
+      if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
+        ShowInsertFailure(s->window, s->fileName, CdfRecordLine(), FetchOdbcMessage(s->henv, s->hdbc, s->hstmt));
+        return 0;
+      }
+      s->count++;
+      FormatCount(s->count, countText);
       if (s->window) SetProgressText(s->window, countText);
       PumpMessages();
     }
@@ -107,8 +115,8 @@ static int32_t CommitImport(RunState *s) {
 }
 
 int32_t RunImport(UiInstance instance) {
-  RunState s = {0, SQL_NULL_HENV, SQL_NULL_HDBC, SQL_NULL_HSTMT};
   char fileName[FILE_NAME_SIZE];
+  RunState s = {fileName, 0, SQL_NULL_HENV, SQL_NULL_HDBC, SQL_NULL_HSTMT, 0, 0};
   char tableName[TABLE_NAME_SIZE];
   int32_t endOfFile = 0;
   int32_t outcome = RUN_FAILED; /* what a plain goto teardown means */
@@ -119,17 +127,22 @@ int32_t RunImport(UiInstance instance) {
   fileName[0] = 0;
   if (!ChooseImportFile(instance, s.window, fileName)) goto cancelled;
   if (!OpenCdfFile(fileName)) {
-    ShowMessage(s.window, "Could not open file");
+    ShowOpenFailure(s.window, fileName);
     goto teardown;
   }
   if (!ReadCdfHeader(&endOfFile)) {
-    ShowMessage(s.window, "Error reading file");
+    ShowReadFailure(s.window, fileName);
+    goto teardown;
+  }
+  if (g_columnCount == 0) {
+    ShowNoHeader(s.window, fileName);
     goto teardown;
   }
   if (!Connect(&s)) goto teardown;
   TableNameFromPath(fileName, tableName);
   if (PumpAndCancelled()) goto cancelled;
   if (!CreateImportTable(s.window, tableName, s.henv, s.hdbc, s.hstmt)) goto teardown;
+  s.tableCreated = 1;
   if (PumpAndCancelled()) goto cancelled;
   if (!PrepareImportInsert(s.window, tableName, s.henv, s.hdbc, s.hstmt)) goto teardown;
   if (PumpAndCancelled()) goto cancelled;
@@ -142,6 +155,7 @@ int32_t RunImport(UiInstance instance) {
 cancelled:
   outcome = RUN_CANCELLED;
 teardown:
+  if (s.tableCreated && WantsSummary()) ShowRunSummary(s.window, s.hdbc, tableName, outcome, s.count);
   Teardown(&s);
   return outcome;
 }

@@ -36,4 +36,12 @@ void PumpMessages(void);
  * returns when the user has dismissed it. */
 void ShowMessage(UiWindow owner, const char *text);
 
+/* 1 when the front end ends a run with a summary (the terminal, and so
+ * every scripted run); a window closes at the end instead. */
+int32_t WantsSummary(void);
+
+/* Shows the summary of the run: a few lines, each ended by '\n', below
+ * the count and any message. */
+void ShowSummary(UiWindow window, const char *text);
+
 #endif

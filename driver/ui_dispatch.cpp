@@ -28,3 +28,11 @@ void PumpMessages(void) {
 void ShowMessage(UiWindow owner, const char *text) {
   g_frontEnd->showMessage(owner, text);
 }
+
+int32_t WantsSummary(void) {
+  return g_frontEnd->showSummary != 0;
+}
+
+void ShowSummary(UiWindow window, const char *text) {
+  if (g_frontEnd->showSummary) g_frontEnd->showSummary(window, text);
+}

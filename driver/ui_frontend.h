@@ -13,6 +13,7 @@ struct UiFrontEnd {
   int32_t (*chooseImportFile)(UiInstance instance, UiWindow owner, char *fileName);
   void (*pumpMessages)(void);
   void (*showMessage)(UiWindow owner, const char *text);
+  void (*showSummary)(UiWindow window, const char *text); /* null: no summary */
 };
 
 /* The front end in use; set once by the entry point before the run. */

@@ -1,17 +1,24 @@
-/* check.cpp: CheckOdbc, the one place where ODBC results are judged. */
+/* check.cpp: CheckOdbc, the one place where ODBC results are judged, and
+ * the driver's message of a failed call, fetched whole. */
+#include <string.h>
+
 #include "odbcout.h"
 
-enum { ODBC_MESSAGE_SIZE = 128 };
+static char s_message[ODBC_MESSAGE_SIZE];
 
 /* Shown when the driver gives no message of its own. */
 static const char kNoMessage[] = "ODBC call failed";
 
+const char *FetchOdbcMessage(HENV henv, HDBC hdbc, HSTMT hstmt) {
+  s_message[0] = 0;
+  SQLError(henv, hdbc, hstmt, 0, 0, (SQLCHAR *)s_message, ODBC_MESSAGE_SIZE, 0);
+  s_message[ODBC_MESSAGE_SIZE - 1] = 0;
+  if (!s_message[0]) memcpy(s_message, kNoMessage, sizeof kNoMessage);
+  return s_message;
+}
+
 int32_t CheckOdbc(UiWindow owner, RETCODE rc, HENV henv, HDBC hdbc, HSTMT hstmt) {
   if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) return 1;
-  SQLCHAR message[ODBC_MESSAGE_SIZE];
-  message[0] = 0;
-  SQLError(henv, hdbc, hstmt, 0, 0, message, ODBC_MESSAGE_SIZE, 0);
-  message[ODBC_MESSAGE_SIZE - 1] = 0;
-  ShowMessage(owner, message[0] ? (const char *)message : kNoMessage);
+  ShowMessage(owner, FetchOdbcMessage(henv, hdbc, hstmt));
   return 0;
 }

@@ -1,5 +1,6 @@
 /* create_table.cpp: CreateImportTable builds one CREATE TABLE statement
- * with a column per table column, typed by its ColumnType, and sends it. */
+ * with a column per table column, typed by its ColumnType (an option
+ * group by its width), and sends it. */
 #include "columns.h"
 #include "odbcout.h"
 #include "sql_text.h"
@@ -18,6 +19,14 @@ static const TypeWordId kColumnWords[] = {
   WORD_TEXT,      /* COL_LIST */
 };
 
+/* The type word of an option group's column, by its GroupWidth. */
+static const TypeWordId kGroupWords[] = {WORD_SMALLINT, WORD_INTEGER, WORD_TEXT};
+
+static const char *TypeWordOf(const ImportColumn *c) {
+  if (c->type == COL_OPTION) return kTypeWords[kGroupWords[c->groupWidth]];
+  return kTypeWords[kColumnWords[c->type]];
+}
+
 int32_t CreateImportTable(UiWindow owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt) {
   StartSqlText();
   AppendSqlText("CREATE TABLE ");
@@ -27,7 +36,7 @@ int32_t CreateImportTable(UiWindow owner, const char *tableName, HENV henv, HDBC
     if (!IsTableColumn(i)) continue;
     if (i != 0) AppendSqlText(",");
     AppendSqlName(g_columns[i].name);
-    AppendSqlText(kTypeWords[kColumnWords[g_columns[i].type]]);
+    AppendSqlText(TypeWordOf(&g_columns[i]));
   }
   AppendSqlText(")");
   RETCODE rc = SQLExecDirect(hstmt, (SQLCHAR *)g_sqlText, SQL_NTS);

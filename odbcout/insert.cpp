@@ -27,9 +27,21 @@ static const Binding kBindings[] = {
   {SQL_C_CHAR, SQL_VARCHAR, TEXT_BOUND_LENGTH, TEXT_BOUND_LENGTH}, /* COL_LIST */
 };
 
+/* Bindings of an option group's column by its GroupWidth. */
+static const Binding kGroupBindings[] = {
+  {SQL_C_DOUBLE, SQL_SMALLINT, 5, 5},                              /* GROUP_SMALLINT */
+  {SQL_C_DOUBLE, SQL_INTEGER, 10, 10},                             /* GROUP_INTEGER */
+  {SQL_C_CHAR, SQL_VARCHAR, TEXT_BOUND_LENGTH, TEXT_BOUND_LENGTH}, /* GROUP_DIGITS */
+};
+
+static const Binding *BindingOf(const ImportColumn *c) {
+  if (c->type == COL_OPTION) return &kGroupBindings[c->groupWidth];
+  return &kBindings[c->type];
+}
+
 /* The field of column c that holds its value for the driver. */
 static SQLPOINTER ValueOf(ImportColumn *c) {
-  switch (kBindings[c->type].cType) {
+  switch (BindingOf(c)->cType) {
     case SQL_C_DOUBLE: return &c->number;
     case SQL_C_DATE: return &c->date;
     default: return c->text;
@@ -47,7 +59,7 @@ int32_t PrepareImportInsert(UiWindow owner, const char *tableName, HENV henv, HD
     if (i != 0) AppendSqlText(",");
     AppendSqlText("?");
     ImportColumn *c = &g_columns[i];
-    const Binding *b = &kBindings[c->type];
+    const Binding *b = BindingOf(c);
     RETCODE rc = SQLBindParameter(hstmt, parameter, SQL_PARAM_INPUT, b->cType, b->sqlType, b->columnSize, 0,
                                   ValueOf(c), b->bufferLength, &c->length);
     if (!CheckOdbc(owner, rc, henv, hdbc, hstmt)) return 0;
@@ -56,4 +68,12 @@ int32_t PrepareImportInsert(UiWindow owner, const char *tableName, HENV henv, HD
   AppendSqlText(")");
   RETCODE rc = SQLPrepare(hstmt, (SQLCHAR *)g_sqlText, SQL_NTS);
   return CheckOdbc(owner, rc, henv, hdbc, hstmt);
+}
+
+int32_t ColumnOfParameter(int32_t parameter) {
+  for (int32_t i = 0; i < g_columnCount; i++) {
+    if (!IsTableColumn(i)) continue;
+    if (--parameter == 0) return i;
+  }
+  return -1;
 }

@@ -9,14 +9,34 @@
 #include "odbc_types.h"
 #include "ui.h"
 
+/* A driver's message is kept whole up to this size, terminator included. */
+enum { ODBC_MESSAGE_SIZE = 8192 };
+
 /* 1 for SQL_SUCCESS and SQL_SUCCESS_WITH_INFO; otherwise shows the first
  * message SQLError gives for the handles and returns 0. */
 int32_t CheckOdbc(UiWindow owner, RETCODE rc, HENV henv, HDBC hdbc, HSTMT hstmt);
+
+/* The first message SQLError gives for the handles of a failed call, or
+ * "ODBC call failed" when it gives none; kept in a static buffer until the
+ * next call. */
+const char *FetchOdbcMessage(HENV henv, HDBC hdbc, HSTMT hstmt);
+
+/* The column of the column table that the insert's parameter number
+ * (from 1) is bound to; -1 when there is none. */
+int32_t ColumnOfParameter(int32_t parameter);
 
 /* Sends CREATE TABLE for the table columns; 1 when the driver accepted it. */
 int32_t CreateImportTable(UiWindow owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt);
 
 /* Binds one parameter per table column and prepares the INSERT; 1 on success. */
 int32_t PrepareImportInsert(UiWindow owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt);
+
+/* The text that SQLGetInfo gives for item into out (size bytes); "" when
+ * the driver gives none. */
+void GetOdbcInfoText(HDBC hdbc, SQLUSMALLINT item, char *out, int32_t size);
+
+/* The rows that the table holds, asked through a statement of its own;
+ * -1 when the data source does not tell. */
+int64_t CountTableRows(HDBC hdbc, const char *tableName);
 
 #endif

@@ -113,6 +113,8 @@ class Backend {
   virtual const char *DbmsName() = 0;
   virtual std::string DbmsVersion() = 0;
   virtual std::string DatabaseName() = 0;
+  /* The server the data lives on, for SQL_SERVER_NAME; "" for a file. */
+  virtual std::string ServerName() { return ""; }
   /* The backend's type for each word of the utility, by TypeWordId. */
   virtual const char *const *TypeNames() = 0;
   virtual const TypeFact *Types(size_t *count) = 0;

@@ -1,47 +1,23 @@
 /* diagnostics.cpp: posting diagnostic records. Messages start with a
- * short vendor prefix and keep their useful part within the first 127
- * characters. */
+ * short vendor prefix, once: a message that comes from this driver again,
+ * through a target that reaches back to it, keeps the one it has.
+ * Messages are kept whole. */
 #include "backend/diagnostics.h"
 
 #include <string.h>
 
 static const char kPrefix[] = "[Lumetra] ";
 
-/* A client may show no more than this of a message (the import utility
- * reads it into 128 bytes), and what is cut off there is lost. */
-enum { MESSAGE_KEEP = 127, QUOTED_KEEP = 12 };
-static const char kEllipsis[] = "...";
-
-/* The longest double-quoted run of s as [open, close] quote positions. */
-static bool LongestQuoted(const std::string &s, size_t *open, size_t *close) {
-  size_t best = 0;
-  for (size_t a = s.find('"'); a != std::string::npos; a = s.find('"', a + 1)) {
-    size_t b = s.find('"', a + 1);
-    if (b == std::string::npos) break;
-    if (b - a > best) best = b - a, *open = a, *close = b;
-    a = b;
-  }
-  return best > 0;
+std::string WithoutDriverPrefix(const std::string &message) {
+  if (message.compare(0, sizeof kPrefix - 1, kPrefix) != 0) return message;
+  return message.substr(sizeof kPrefix - 1);
 }
 
-/* Shortens quoted names and paths in the middle of a long message, keeping
- * their start and end, so that the reason after them stays within the
- * first 127 characters: table "Quarterly cu...qqq" already exists. */
-std::string FitMessage(std::string s) {
-  size_t open, close;
-  const size_t dots = sizeof kEllipsis - 1;
-  while (s.size() > MESSAGE_KEEP && LongestQuoted(s, &open, &close)) {
-    size_t inner = close - open - 1;
-    size_t excess = s.size() - MESSAGE_KEEP + dots;
-    if (inner <= QUOTED_KEEP + dots) break;
-    size_t keep = inner > excess + QUOTED_KEEP ? inner - excess : (size_t)QUOTED_KEEP;
-    size_t tail = keep / 2;
-    s.replace(open + 1 + keep - tail, inner - keep, kEllipsis);
-  }
-  return s;
+std::string WithDriverPrefix(const std::string &reason) {
+  return kPrefix + reason;
 }
 
-/* A record with the prefix; short messages, the usual ones, need no fitting. */
+/* A record with the prefix, unless the message has it already. */
 static void Post(Diagnostics &diag, const char *state, SQLINTEGER native, const char *message, size_t length) {
   DiagRecord &r = diag.Add();
   /* clear and append, unlike assign, reuse the storage without further checks */
@@ -49,8 +25,9 @@ static void Post(Diagnostics &diag, const char *state, SQLINTEGER native, const 
   r.state.append(state, strnlen(state, 5));
   r.native = native;
   r.message.clear();
-  r.message.append(kPrefix, sizeof kPrefix - 1).append(message, length);
-  if (r.message.size() > MESSAGE_KEEP) r.message = FitMessage(std::move(r.message));
+  if (length < sizeof kPrefix - 1 || memcmp(message, kPrefix, sizeof kPrefix - 1) != 0)
+    r.message.append(kPrefix, sizeof kPrefix - 1);
+  r.message.append(message, length);
 }
 
 SQLRETURN PostError(Diagnostics &diag, const char *state, SQLINTEGER native, const std::string &message) {

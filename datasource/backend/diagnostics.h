@@ -1,7 +1,6 @@
 /* diagnostics.h: the diagnostic records of a handle's last call, and
  * how the core and the backends post them. A message starts with a short
- * vendor prefix and keeps its reason within the first characters a client
- * reads. */
+ * vendor prefix, once, and is kept whole. */
 #ifndef LUMETRA_DS_DIAGNOSTICS_H
 #define LUMETRA_DS_DIAGNOSTICS_H
 
@@ -47,8 +46,8 @@ SQLRETURN PostError(Diagnostics &diag, const char *state, SQLINTEGER native, con
 /* Posts a warning record (the call returns SQL_SUCCESS_WITH_INFO). */
 void PostInfo(Diagnostics &diag, const char *state, const std::string &message);
 void PostInfo(Diagnostics &diag, const char *state, const char *message);
-/* Keeps a message's reason within the first 127 characters by shortening
- * its quoted names and paths in the middle. */
-std::string FitMessage(std::string message);
+/* A message without this driver's prefix, and a reason with it. */
+std::string WithoutDriverPrefix(const std::string &message);
+std::string WithDriverPrefix(const std::string &reason);
 
 #endif

@@ -79,7 +79,7 @@ static const NumberInfo kNumberInfo[] = {
 static bool ConnectionText(Dbc *dbc, SQLUSMALLINT type, std::string *s) {
   switch (type) {
     case SQL_DATA_SOURCE_NAME: *s = dbc->settings.dsn; return true;
-    case SQL_SERVER_NAME: *s = dbc->settings.dsn; return true;
+    case SQL_SERVER_NAME: *s = dbc->backend ? dbc->backend->ServerName() : ""; if (s->empty()) *s = dbc->settings.dsn; return true;
     case SQL_DBMS_NAME: *s = dbc->backend ? dbc->backend->DbmsName() : ""; return true;
     case SQL_DBMS_VER: *s = dbc->backend ? dbc->backend->DbmsVersion() : ""; return true;
     case SQL_DATABASE_NAME: *s = dbc->backend ? dbc->backend->DatabaseName() : ""; return true;

@@ -77,5 +77,5 @@ static void ShowQtMessage(UiWindow owner, const char *text) {
 }
 
 const UiFrontEnd g_qtFrontEnd = {
-  CreateQtProgress, SetQtProgress, DestroyQtProgress, ChooseQtFile, PumpQt, ShowQtMessage,
+  CreateQtProgress, SetQtProgress, DestroyQtProgress, ChooseQtFile, PumpQt, ShowQtMessage, nullptr,
 };

@@ -1,7 +1,9 @@
 /* import_path.cpp: checks of the terminal chooser and of the command
  * line's FILE. The path given to the run is absolute, at most 255 bytes,
  * and names a regular file that exists. A name typed without extension
- * is taken as typed when it is a regular file, else with ".cdf". */
+ * is taken as typed when it is a regular file, else with ".cdf". The
+ * folders of the path are resolved, the file's own name is kept: a
+ * symbolic link gives the table its own name, not its target's. */
 #include "import_path.h"
 
 #include <errno.h>
@@ -32,6 +34,31 @@ static int32_t IsRegularFile(const char *path) {
   return stat(path, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+/* The full path of the existing file path: its folder resolved, its name
+ * as it stands. 0 with errno set when the folder cannot be resolved. */
+static int32_t ResolveFolder(const char *path, char *full, size_t size) {
+  char folder[PATH_MAX + 8];
+  const char *slash = strrchr(path, '/');
+  const char *name = slash ? slash + 1 : path;
+  if (!slash) {
+    strcpy(folder, ".");
+  } else if (slash == path) {
+    strcpy(folder, "/");
+  } else {
+    memcpy(folder, path, (size_t)(slash - path));
+    folder[slash - path] = 0;
+  }
+  char resolved[PATH_MAX];
+  if (!realpath(folder, resolved)) return 0;
+  const char *separator = strcmp(resolved, "/") == 0 ? "" : "/";
+  int n = snprintf(full, size, "%s%s%s", resolved, separator, name);
+  if (n < 0 || (size_t)n >= size) {
+    errno = ENAMETOOLONG;
+    return 0;
+  }
+  return 1;
+}
+
 int32_t ResolveImportPath(const char *typed, char *fileName, char *reason, int32_t size) {
   char candidate[PATH_MAX + 8];
   const char *home = getenv("HOME");
@@ -53,8 +80,8 @@ int32_t ResolveImportPath(const char *typed, char *fileName, char *reason, int32
     snprintf(reason, (size_t)size, "%s: not a regular file", typed);
     return PATH_REFUSED;
   }
-  char full[PATH_MAX];
-  if (!realpath(candidate, full)) {
+  char full[PATH_MAX + 8];
+  if (!ResolveFolder(candidate, full, sizeof full)) {
     snprintf(reason, (size_t)size, "%s: %s", typed, strerror(errno));
     return PATH_REFUSED;
   }

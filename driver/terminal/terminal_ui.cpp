@@ -3,9 +3,11 @@
  * Tab completion on a terminal, plain lines otherwise); progress is one
  * line on standard error, rewritten at most ten times a second on a
  * terminal; once a file was chosen, the line with the last count stays
- * at the end, followed by "Cancelled" after Cancel. Ctrl-C is Cancel; a
- * message box is the caption and text on standard error below the count,
- * waiting for Enter only on a terminal. */
+ * at the end once a count was shown, followed by "Cancelled" after
+ * Cancel. Ctrl-C is Cancel; a message box is the program's name and the
+ * text on standard error below the count, waiting for Enter only after a
+ * file was asked for on a terminal, so that the prompt does not hide it.
+ * The run ends with its summary there too. */
 #include <editline/readline.h>
 #include <errno.h>
 #include <poll.h>
@@ -31,6 +33,7 @@ static int s_drawProgress;    /* standard error is a terminal */
 static int s_lineOnScreen;    /* the progress line is drawn */
 static int s_fileChosen;      /* the chooser gave a file: the run is on */
 static int s_lineKept;        /* the final count line has been written */
+static int s_cancelShown;     /* "Cancelled" has been written */
 static long long s_lastPaint; /* when it was drawn, in nanoseconds */
 static char s_count[COUNT_TEXT_SIZE];
 static const char *s_givenFile; /* the command line's file, resolved */
@@ -69,7 +72,7 @@ static void PaintLine(void) {
 /* Leaves the count line on screen with the last count, once: on a
  * terminal by finishing the drawn line, elsewhere as one plain line. */
 static void KeepCountLine(void) {
-  if (s_lineKept || !s_fileChosen) return;
+  if (s_lineKept || !s_fileChosen || !s_count[0]) return;
   if (s_drawProgress) {
     PaintLine();
     fputc('\n', stderr);
@@ -86,6 +89,7 @@ static UiWindow CreateTerminalProgress(UiInstance) {
   s_drawProgress = isatty(2);
   s_fileChosen = 0;
   s_lineKept = 0;
+  s_cancelShown = 0;
   s_count[0] = 0;
   if (s_drawProgress && !s_givenFile) PaintLine();
   return &s_progressShown;
@@ -98,9 +102,16 @@ static void SetTerminalProgress(UiWindow, const char *text) {
   if (s_drawProgress && Now() - s_lastPaint >= kRepaintNanoseconds) PaintLine();
 }
 
+/* "Cancelled" below the count, once. */
+static void ShowCancelled(void) {
+  if (!s_fileChosen || !g_cancelled || s_cancelShown) return;
+  fputs("Cancelled\n", stderr);
+  s_cancelShown = 1;
+}
+
 static void DestroyTerminalProgress(UiWindow) {
   KeepCountLine();
-  if (s_fileChosen && g_cancelled) fputs("Cancelled\n", stderr);
+  ShowCancelled();
   ClearLine();
   s_progressShown = 0;
 }
@@ -220,15 +231,23 @@ static void PumpTerminal(void) {
 static void ShowTerminalMessage(UiWindow, const char *text) {
   if (s_progressShown) KeepCountLine();
   ClearLine();
-  fprintf(stderr, "%s: %s\n", IMPORT_CAPTION, text);
-  if (!isatty(0)) return;
+  fprintf(stderr, "%s: %s\n", TERMINAL_PROGRAM, text);
+  if (s_givenFile || !isatty(0)) return;
   fputs("Press Enter to continue.", stderr);
   int c;
   while ((c = getchar()) != EOF && c != '\n') {
   }
 }
 
+/* The summary goes below the count, and below "Cancelled" after Cancel. */
+static void ShowTerminalSummary(UiWindow, const char *text) {
+  KeepCountLine();
+  ShowCancelled();
+  ClearLine();
+  fputs(text, stderr);
+}
+
 const UiFrontEnd g_terminalFrontEnd = {
-  CreateTerminalProgress, SetTerminalProgress, DestroyTerminalProgress,
-  ChooseTerminalFile,     PumpTerminal,        ShowTerminalMessage,
+  CreateTerminalProgress, SetTerminalProgress, DestroyTerminalProgress, ChooseTerminalFile,
+  PumpTerminal,           ShowTerminalMessage, ShowTerminalSummary,
 };

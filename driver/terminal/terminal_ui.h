@@ -4,6 +4,9 @@
 
 #include "ui_frontend.h"
 
+/* The program's name, which starts every line it writes about itself. */
+#define TERMINAL_PROGRAM "lumetra-import"
+
 extern const UiFrontEnd g_terminalFrontEnd;
 
 /* Makes the chooser take fileName (a resolved path of at most 255 bytes,

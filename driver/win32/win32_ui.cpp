@@ -85,5 +85,5 @@ static void ShowWin32Message(UiWindow owner, const char *text) {
 }
 
 const UiFrontEnd g_win32FrontEnd = {
-  CreateWin32Progress, SetWin32Progress, DestroyWin32Progress, ChooseWin32File, PumpWin32, ShowWin32Message,
+  CreateWin32Progress, SetWin32Progress, DestroyWin32Progress, ChooseWin32File, PumpWin32, ShowWin32Message, NULL,
 };

@@ -28,6 +28,10 @@ int32_t OpenCdfFile(const char *) {
   return 1;
 }
 
+const char *CdfOpenError(void) {
+  return "";
+}
+
 void CloseCdfFile(void) {
   g_hCdfFile = CDF_NO_FILE;
 }

@@ -6,12 +6,15 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
 #include "cdf_reader.h"
 #include "columns.h"
 #include "convert.h"
+#include "failure.h"
 #include "field.h"
 #include "memory_file.h"
 
@@ -357,6 +360,80 @@ TEST(Conversion, ShortLineConvertsEmptyTexts) {
   EXPECT_EQ((long)g_columns[2].length, SQL_NULL_DATA);
   EXPECT_EQ(g_columns[3].number, 0.0);
   EXPECT_EQ(g_columns[4].number, 0.0);
+}
+
+/* The line each record starts on, and the line of a failure, with the
+ * buffer refilled at every place: CR LF, lone CR and LF, blank lines, a
+ * quoted line break, a line of one field, a UTF-8 mark. */
+TEST(RecordLines, CountedAcrossEveryRefill) {
+  const struct { const char *name; std::string file; std::vector<int64_t> lines; int64_t failureLine; } cases[] = {
+    {"every kind of break", "a,b\r\n1,2\n\n3,4\r5,6\r\n\r\n\"x\ny\",7\n8,9\n", {2, 4, 5, 7, 9, 10}, 0},
+    {"line of one field", "a,b\nlonely\n\n1,2\n", {2, 4, 5}, 0},
+    {"quoted fields after a quoted break", "a,b,c\n\"x\ny\",\"p\\\\q\",\"r\nz\"\n1,2,3\n", {2, 5, 6}, 0},
+    {"mark, then a failure", "\xef\xbb\xbf" "a,b\n\n1,2\n3,\"4\"5\n", {3, 4}, 4},
+    {"quote never closed", "a,b\n1,\"2\n\n3,4\n", {2}, 2},
+  };
+  for (const auto &c : cases) {
+    for (int readSize : {1, 2, 3, 7, 65536}) {
+      SCOPED_TRACE(std::string(c.name) + ", read size " + std::to_string(readSize));
+      OpenMemoryFile(c.file, readSize);
+      int32_t endOfFile = 0, endOfLine = 0;
+      ASSERT_EQ(ReadCdfHeader(&endOfFile), 1);
+      std::vector<int64_t> lines;
+      int32_t result = 1;
+      while (result && !endOfFile) {
+        result = ReadCdfRecord(&endOfFile, &endOfLine);
+        lines.push_back(CdfRecordLine());
+      }
+      EXPECT_EQ(lines, c.lines);
+      EXPECT_EQ(result == 0, c.failureLine != 0);
+      EXPECT_EQ(g_cdfFailureLine, c.failureLine);
+    }
+  }
+}
+
+/* The counts for the summary: values that lose digits of the text (a
+ * digit after the second decimal; a fraction in a column that is not
+ * scaled), dates that become NULL though written, lines of one field.
+ * Both number paths, the usual shape and the rest, are taken. */
+TEST(Report, LossesCountedByTheRule) {
+  const struct { const char *text; int scaled; int cut; } numbers[] = {
+    {"12", 0, 0}, {"12.00", 0, 0}, {"12.5", 0, 1}, {"-1.5", 0, 1}, {"1.999", 0, 1}, {"1.990", 0, 1}, {"1.990", 1, 0},
+    {"1.001", 0, 1}, {"7.", 0, 0}, {"", 0, 0}, {"1,234.5", 0, 1}, {"1,234.00", 0, 0}, {"1.5-", 0, 1},
+    {"1.23-", 0, 1}, {"12345678901234.5", 0, 1}, {"12.34", 1, 0}, {"12.345", 1, 1}, {"5-", 1, 0},
+    {"1,2.345", 1, 1}, {"12.34x5", 1, 1}, {"12.34x", 1, 0},
+  };
+  for (const auto &c : numbers) {
+    ReadOne(c.scaled ? "n@N*,x" : "n@N,x", "\"" + std::string(c.text) + "\",x", 0);
+    EXPECT_EQ(g_cdfReport.cutNumbers, c.cut) << c.text << (c.scaled ? " scaled" : "");
+  }
+  const struct { const char *text; int nulled; } dates[] = {
+    {"19991231", 0}, {"", 0}, {"1999123", 1}, {"1999-12-31", 1}, {"19991345", 0},
+  };
+  for (const auto &c : dates) {
+    ReadOne("d@D,x", std::string(c.text) + ",x", 0);
+    EXPECT_EQ(g_cdfReport.nullDates, c.nulled) << c.text;
+  }
+}
+
+TEST(Report, SkippedLinesAndTheirNumbers) {
+  const struct { const char *name; std::string file; int64_t count; std::vector<int64_t> first; } cases[] = {
+    {"none", "a,b\n1,2\n", 0, {}},
+    {"one-field lines", "a,b\n1,2\nx\n\n  \n3,4\ny", 3, {3, 5, 7}},
+    {"more than are kept", "a,b\nq\nr\ns\nt\nu\nv\nw\n1,2\n", 7, {2, 3, 4, 5, 6}},
+    {"the end is no line", "a,b\r\n1,2\r\n\x1a", 0, {}},
+    {"one column: every line a record", "a\nx\ny\n", 0, {}},
+  };
+  for (const auto &c : cases) {
+    OpenMemoryFile(c.file, 3);
+    int32_t endOfFile = 0, endOfLine = 0;
+    ASSERT_EQ(ReadCdfHeader(&endOfFile), 1);
+    while (!endOfFile) ASSERT_EQ(ReadCdfRecord(&endOfFile, &endOfLine), 1);
+    EXPECT_EQ(g_cdfReport.skippedLines, c.count) << c.name;
+    std::vector<int64_t> first(g_cdfReport.firstSkipped,
+                               g_cdfReport.firstSkipped + std::min<int64_t>(c.count, SKIPPED_LINES_KEPT));
+    EXPECT_EQ(first, c.first) << c.name;
+  }
 }
 
 }  // namespace

@@ -21,6 +21,10 @@ TEST(ImportPath, TypedNames) {
   dir.Write("notes.txt", "a\n");
   dir.Write(".hidden", "a\n");
   mkdir((dir.path + "/sub.cdf").c_str(), 0700);
+  /* links are named as typed; their folders are resolved */
+  ASSERT_EQ(symlink("people.cdf", (dir.path + "/link.cdf").c_str()), 0);
+  ASSERT_EQ(symlink("sub.cdf", (dir.path + "/folder").c_str()), 0);
+  ASSERT_EQ(symlink("../people.cdf", (dir.path + "/sub.cdf/inner").c_str()), 0);
   ASSERT_EQ(chdir(dir.path.c_str()), 0);
   setenv("HOME", dir.path.c_str(), 1);
   const struct { std::string typed; int verdict; std::string path; const char *reason; } cases[] = {
@@ -37,6 +41,11 @@ TEST(ImportPath, TypedNames) {
     {"missing", PATH_REFUSED, "", "missing: No such file or directory"},
     {"sub.cdf", PATH_REFUSED, "", "sub.cdf: not a regular file"},
     {"sub", PATH_REFUSED, "", "sub: not a regular file"},
+    {"link.cdf", PATH_OK, dir.path + "/link.cdf", nullptr},
+    {"link", PATH_OK, dir.path + "/link.cdf", nullptr},
+    {"folder/inner", PATH_OK, dir.path + "/sub.cdf/inner", nullptr},
+    {dir.path + "/folder/../link.cdf", PATH_OK, dir.path + "/link.cdf", nullptr},
+    {"/", PATH_REFUSED, "", "/: not a regular file"},
   };
   for (const auto &c : cases) {
     char fileName[256] = "";

@@ -5,6 +5,9 @@
  * reverse order. */
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -64,10 +67,19 @@ TEST(Run, EndsBeforeOdbc) {
   TempFolder dir;
   const struct { const char *name; std::string chosen; const char *message; } cases[] = {
     {"chooser cancelled", "", nullptr},
-    {"missing file", dir.path + "/missing.cdf", "Could not open file"},
-    {"a folder", dir.path, "Could not open file"},
-    {"header error", dir.Write("bad.cdf", "\"Name\"x,Age\r\n"), "Error reading file"},
+    {"missing file", dir.path + "/missing.cdf", "Could not open file missing.cdf: No such file or directory"},
+    {"a folder", dir.path + "/sub", "Could not open file sub: Is a directory"},
+    {"header error", dir.Write("bad.cdf", "\"Name\"x,Age\r\n"),
+     "Error reading file bad.cdf, line 1: a closing quote is followed by something else than a comma or a line "
+     "break"},
+    {"empty file", dir.Write("empty.cdf", ""),
+     "Error reading file empty.cdf: there is no header line; the first line must name the columns, such as "
+     "Name,Born@D,Amount@N"},
+    {"header without a column", dir.Write("quotes.cdf", "\"\"\r\n1,2\r\n"),
+     "Error reading file quotes.cdf: there is no header line; the first line must name the columns, such as "
+     "Name,Born@D,Amount@N"},
   };
+  ASSERT_EQ(mkdir((dir.path + "/sub").c_str(), 0700), 0);
   for (const auto &c : cases) {
     UiScript script;
     script.chosenFile = c.chosen;
@@ -87,7 +99,7 @@ TEST(Run, EveryOdbcCallFailingInTurn) {
   std::string file = dir.Write("people.cdf", kPeople);
   const std::vector<std::string> noStmt = {"SQLDisconnect(dbc)", "SQLFreeConnect(dbc)", "SQLFreeEnv(env)",
                                            "DestroyProgressWindow"};
-  const struct { const char *call; int occurrence; const char *shown; const char *errorHandles; std::vector<std::string> tail; const char *count; } cases[] = {
+  const struct { const char *call; int occurrence; std::string shown; const char *errorHandles; std::vector<std::string> tail; const char *count; } cases[] = {
     {"SQLAllocEnv", 1, "ODBC call failed", nullptr, {"DestroyProgressWindow"}, ""},
     {"SQLAllocConnect", 1, "driver says no", "SQLError(env,null,null", {"SQLFreeEnv(env)", "DestroyProgressWindow"}, ""},
     {"SQLConnect", 1, "driver says no", "SQLError(env,dbc,null", noStmt, ""},
@@ -95,8 +107,8 @@ TEST(Run, EveryOdbcCallFailingInTurn) {
     {"SQLExecDirect", 1, "driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
     {"SQLBindParameter", 2, "driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
     {"SQLPrepare", 1, "driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
-    {"SQLExecute", 1, "driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
-    {"SQLExecute", 2, "driver says no", "SQLError(env,dbc,stmt", kTeardown, "1"},
+    {"SQLExecute", 1, "people.cdf, line 2: driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
+    {"SQLExecute", 2, "people.cdf, line 3: driver says no", "SQLError(env,dbc,stmt", kTeardown, "1"},
     /* the commit at the end: its error comes from the connection */
     {"SQLEndTran", 1, "driver says no", "SQLError(env,dbc,null", kTeardown, "2"},
   };
@@ -189,8 +201,8 @@ TEST(Run, LinesWithoutRecordsAndTheEndOfTheFile) {
     {"one-field lines skipped", "a,b\n1,2\nlonely\n\n3,4\n", 2, "2", nullptr},
     {"header only, no line break", "a,b", 0, "", nullptr},
     {"header only, with line break", "a,b\r\n", 0, "", nullptr},
-    {"empty file", "", 0, "", nullptr},
-    {"0 byte in a record line", std::string("a,b\n1,2\n3,\0" "4\n5,6\n", 16), 1, "1", "Error reading file"},
+    {"0 byte in a record line", std::string("a,b\n1,2\n3,\0" "4\n5,6\n", 16), 1, "1",
+     "Error reading file t.cdf, line 3: the file holds a 0 byte, which is no text"},
     {"0 bytes padding the end", std::string("a,b\n1,2\n3,4\n\0\0\x1a\0", 16), 2, "2", nullptr},
     {"table of one column", "Name\nann\nbob\n", 2, "2", nullptr},
   };
@@ -211,10 +223,165 @@ TEST(Run, RecordErrorAfterInserts) {
   script.chosenFile = dir.Write("t.cdf", "a,b\n1,2\n3,\"4\"x\n5,6\n");
   std::vector<std::string> log = RunScripted(script);
   EXPECT_EQ(LoggedCalls("SQLExecute").size(), 1u);
-  EXPECT_EQ(g_messages, std::vector<std::string>{"Error reading file"});
+  EXPECT_EQ(g_messages, std::vector<std::string>{"Error reading file t.cdf, line 3: a closing quote is followed by "
+                                                 "something else than a comma or a line break"});
   EXPECT_EQ(g_outcome, RUN_FAILED);
   EXPECT_TRUE(LoggedCalls("SQLEndTran").empty());
   EXPECT_EQ(std::vector<std::string>(log.end() - 5, log.end()), kTeardown);
+}
+
+/* Every reason the reader gives, each with the line to mend: line breaks
+ * of every kind, blank lines and quoted line breaks counted as an editor
+ * shows them. */
+TEST(Run, ReadFailuresSayWhyAndWhere) {
+  TempFolder dir;
+  std::string wide;
+  for (int i = 0; i < 257; i++) wide += (i ? ",c" : "c") + std::to_string(i);
+  const std::string tooLong = "Name,Notes\n" "a,b\n" "c," + std::string(32768, 'x') + "\n";
+  const std::string longName = "\n" + std::string(8192, 'n') + ",b\n";
+  const struct { const char *name; std::string content; size_t executes; std::string reason; } cases[] = {
+    {"more than 256 columns", wide + "\n1,2\n", 0,
+     "line 1: the header line has more than 256 fields, more columns than a table can take"},
+    {"a name too long", longName, 0, "line 2: a column name is longer than 8,191 bytes"},
+    {"a field too long", tooLong, 1, "line 3: a field is longer than 32,767 bytes"},
+    {"quote never closed", "a,b\n1,2\n3,\"open\n4,5\n", 1,
+     "line 3: a quoted field starts here and is not closed before the end of the file"},
+    {"quote never closed, escape last", "a,b\n1,2\n3,\"open\\", 1,
+     "line 3: a quoted field starts here and is not closed before the end of the file"},
+    {"0 byte", std::string("a,b\n1,2\n3,4\n5,\0" "6\n", 17), 2, "line 4: the file holds a 0 byte, which is no text"},
+    {"byte after a quote, CR LF", "a,b\r\n1,2\r\n3,\"4\"x\r\n", 1,
+     "line 3: a closing quote is followed by something else than a comma or a line break"},
+    {"backslash after a quote", "a,b\n1,\"2\"\\n\n", 0,
+     "line 2: a closing quote is followed by something else than a comma or a line break"},
+    {"blank lines counted", "\n\na,b\n1,2\n\n\r\n3,\"x\"y\n", 1,
+     "line 7: a closing quote is followed by something else than a comma or a line break"},
+    {"quoted line breaks counted", "a,b\n\"two\r\nlines\",2\n\"x\"y,3\n", 1,
+     "line 4: a closing quote is followed by something else than a comma or a line break"},
+    {"lone CR ends a line", "a,b\r1,2\r3,4\r\"5\" ,6\r", 2,
+     "line 4: a closing quote is followed by something else than a comma or a line break"},
+    {"UTF-8 mark before the header", "\xef\xbb\xbf" "a,b\n1,\"2\"x\n", 0,
+     "line 2: a closing quote is followed by something else than a comma or a line break"},
+  };
+  for (const auto &c : cases) {
+    UiScript script;
+    script.chosenFile = dir.Write("t.cdf", c.content);
+    RunScripted(script);
+    EXPECT_EQ(LoggedCalls("SQLExecute").size(), c.executes) << c.name;
+    EXPECT_EQ(g_messages, std::vector<std::string>{"Error reading file t.cdf, " + c.reason}) << c.name;
+    EXPECT_EQ(g_outcome, RUN_FAILED) << c.name;
+  }
+}
+
+/* A refused insert names the record's line, and the column and its value
+ * when the driver's text names the parameter. */
+TEST(Run, RefusedValueNamesLineColumnAndValue) {
+  TempFolder dir;
+  std::string file = dir.Write("people.cdf", "Name,Mr@O,Mrs@O,Born@D,Amt@N\n\nann,0,1,19991231,1\n"
+                                             "bob,1,0,19620431,22\n" + std::string(70, 'z') + ",1,1,x,3\n");
+  const struct { int occurrence; const char *driver, *shown; } cases[] = {
+    {2, "[Lumetra] Datetime field overflow: 1962-04-31 is no calendar date (parameter 3)",
+     "people.cdf, line 4, column Born, value \"19620431\": [Lumetra] Datetime field overflow: 1962-04-31 is no "
+     "calendar date (parameter 3)"},
+    {1, "[Lumetra] Numeric value out of range: 1 (parameter 4)",
+     "people.cdf, line 3, column Amt, value \"1\": [Lumetra] Numeric value out of range: 1 (parameter 4)"},
+    {3, "out of range (parameter 2)",
+     "people.cdf, line 5, column Mr, value 3: out of range (parameter 2)"},
+    {3, "too long (parameter 1)",
+     "people.cdf, line 5, column Name, value \"zzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz...\": too "
+     "long (parameter 1)"},
+    {1, "no such parameter (parameter 9)", "people.cdf, line 3: no such parameter (parameter 9)"},
+    {2, "the server says no", "people.cdf, line 4: the server says no"},
+  };
+  for (const auto &c : cases) {
+    OdbcFault fault;
+    fault.call = "SQLExecute";
+    fault.occurrence = c.occurrence;
+    fault.message = c.driver;
+    UiScript script;
+    script.chosenFile = file;
+    RunScripted(script, fault);
+    EXPECT_EQ(g_messages, std::vector<std::string>{c.shown}) << c.driver;
+    EXPECT_EQ(g_outcome, RUN_FAILED);
+  }
+}
+
+/* The summary of a terminal run: what the table holds at every end, where
+ * it is, the lines without a record and the values changed on the way. */
+TEST(Run, SummaryAtEveryEnd) {
+  TempFolder dir;
+  const std::string place = "  in the data source \"Lumetra Data Source\": SQLite database /data/lumetra.db\n";
+  const std::string file = dir.Write("people.cdf", "Name,Born@D,Amt@N,Price@N*\r\nann,19991231,12,1.5\r\n"
+                                                   "just one\r\nbob,1999,12.5,1.999\r\n\r\nx\r\ncid,,1.999,1\r\n");
+  OdbcFault failAtSecond;
+  failAtSecond.call = "SQLExecute";
+  failAtSecond.occurrence = 2;
+  OdbcFault noRowCount;
+  noRowCount.call = "SQLFetch";
+  OdbcFault refusedTable;
+  refusedTable.call = "SQLExecDirect";
+  const struct { const char *name; std::string file; int cancelAtPump; OdbcFault fault; std::string summary; } cases[] = {
+    {"imported", file, 0, OdbcFault(),
+     "3 records imported into the table \"people\"\n" + place +
+         "  2 lines of a single field held no record: lines 3, 6\n"
+         "  1 date became NULL: not 8 digits YYYYMMDD\n"
+         "  3 numbers lost digits: past the second decimal, or decimals in a whole-number @N column\n"},
+    {"header only", dir.Write("header.cdf", "a,b"), 0, OdbcFault(),
+     "0 records imported into the table \"header\"\n" + place},
+    {"cancelled", file, 4, OdbcFault(), "The table \"people\" keeps 1 row\n" + place},
+    {"cancelled before the first insert", file, 3, OdbcFault(), "The table \"people\" keeps 0 rows\n" + place},
+    {"failed insert", file, 0, failAtSecond,
+     "The table \"people\" keeps 1 row\n" + place + "  1 line of a single field held no record: line 3\n"
+     "  1 date became NULL: not 8 digits YYYYMMDD\n"
+     "  2 numbers lost digits: past the second decimal, or decimals in a whole-number @N column\n"},
+    {"row count not told", file, 4, noRowCount,
+     "1 record was inserted into the table \"people\" before the end\n" + place},
+    {"table refused: no summary", file, 0, refusedTable, ""},
+  };
+  for (const auto &c : cases) {
+    UiScript script;
+    script.chosenFile = c.file;
+    script.cancelAtPump = c.cancelAtPump;
+    script.wantsSummary = true;
+    std::vector<std::string> log = RunScripted(script, c.fault);
+    EXPECT_EQ(g_summary, c.summary) << c.name;
+    /* the summary comes before the teardown, and after any message */
+    auto shown = std::find(log.begin(), log.end(), "ShowSummary");
+    EXPECT_EQ(shown != log.end(), !c.summary.empty()) << c.name;
+    if (shown != log.end()) {
+      EXPECT_EQ(std::vector<std::string>(shown + 1, log.end()), kTeardown) << c.name;
+    }
+  }
+}
+
+/* An option group's column holds every value its members can make: up to
+ * 15 members a small integer, up to 31 an integer, past that the text of
+ * its digits. The statements and bindings follow the width. */
+TEST(Run, OptionGroupsWideEnoughForEveryValue) {
+  TempFolder dir;
+  const struct { int members; const char *typeWord, *binding; } cases[] = {
+    {15, "I2", "SQLBindParameter(stmt,1,1,8,5,5,0,col0.number,5,col0.length)"},
+    {16, "I4", "SQLBindParameter(stmt,1,1,8,4,10,0,col0.number,10,col0.length)"},
+    {31, "I4", "SQLBindParameter(stmt,1,1,8,4,10,0,col0.number,10,col0.length)"},
+    {32, "LPWSTR", "SQLBindParameter(stmt,1,1,1,12,32767,0,col0.text,32767,col0.length)"},
+  };
+  for (const auto &c : cases) {
+    std::string header, line;
+    for (int i = 0; i < c.members; i++) {
+      header += "o" + std::to_string(i) + "@O,";
+      line += i == 0 ? "1," : "0,";
+    }
+    UiScript script;
+    script.chosenFile = dir.Write("g.cdf", header + "x\n" + line + "y\n");
+    RunScripted(script);
+    EXPECT_EQ(LoggedCalls("SQLExecDirect"),
+              std::vector<std::string>{"SQLExecDirect(stmt,CREATE TABLE \"g\"(\"o0\"" + std::string(c.typeWord) +
+                                       ",\"x\"LPWSTR),NTS)"})
+        << c.members;
+    std::vector<std::string> bindings = LoggedCalls("SQLBindParameter");
+    ASSERT_EQ(bindings.size(), 2u) << c.members;
+    EXPECT_EQ(bindings[0], c.binding) << c.members;
+    EXPECT_TRUE(g_messages.empty()) << c.members;
+  }
 }
 
 TEST(Run, GoesOnWithoutAWindow) {

@@ -9,6 +9,7 @@
 std::vector<std::string> g_messages;
 std::string g_countShown;
 int g_pumps;
+std::string g_summary;
 
 static UiScript s_script;
 static int s_window;
@@ -43,12 +44,19 @@ static void Message(UiWindow owner, const char *text) {
   g_messages.push_back(text);
 }
 
-static const UiFrontEnd kScripted = {CreateWindow, SetText, DestroyWindow, Choose, Pump, Message};
+static void Summary(UiWindow, const char *text) {
+  LogCall("ShowSummary");
+  g_summary = text;
+}
+
+static const UiFrontEnd kScripted = {CreateWindow, SetText, DestroyWindow, Choose, Pump, Message, Summary};
+static const UiFrontEnd kScriptedWindow = {CreateWindow, SetText, DestroyWindow, Choose, Pump, Message, nullptr};
 
 void UseScriptedUi(const UiScript &script) {
   s_script = script;
   g_messages.clear();
   g_countShown.clear();
   g_pumps = 0;
-  g_frontEnd = &kScripted;
+  g_summary.clear();
+  g_frontEnd = script.wantsSummary ? &kScripted : &kScriptedWindow;
 }

@@ -12,11 +12,13 @@
 static OdbcFault s_fault;
 static std::map<std::string, int> s_counts;
 static int s_envToken, s_dbcToken, s_stmtToken;
+static int s_rows; /* executions that succeeded: the rows a table would hold */
 
 void ResetFakeOdbc(const OdbcFault &fault) {
   g_callLog.clear();
   s_counts.clear();
   s_fault = fault;
+  s_rows = 0;
 }
 
 /* The result of the call named: the fault's code when it is the one to fail. */
@@ -100,7 +102,46 @@ SQLRETURN SQL_API SQLBindParameter(SQLHSTMT stmt, SQLUSMALLINT number, SQLSMALLI
 
 SQLRETURN SQL_API SQLExecute(SQLHSTMT stmt) {
   LogCall("SQLExecute(" + Handle(stmt) + ")");
-  return Result("SQLExecute");
+  SQLRETURN rc = Result("SQLExecute");
+  if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) s_rows++;
+  return rc;
+}
+
+/* Copies text into a character buffer as a driver does. */
+static SQLRETURN CopyText(const std::string &text, SQLPOINTER out, SQLLEN size) {
+  size_t n = text.size() < (size_t)size ? text.size() : (size_t)size - 1;
+  memcpy(out, text.data(), n);
+  ((char *)out)[n] = 0;
+  return n < text.size() ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
+}
+
+SQLRETURN SQL_API SQLGetInfo(SQLHDBC dbc, SQLUSMALLINT type, SQLPOINTER value, SQLSMALLINT size,
+                             SQLSMALLINT *length) {
+  LogCall("SQLGetInfo(" + Handle(dbc) + "," + std::to_string(type) + ")");
+  static const std::map<int, std::string> kInfo = {
+    {SQL_DATA_SOURCE_NAME, "Lumetra Data Source"}, {SQL_DBMS_NAME, "SQLite"},
+    {SQL_DATABASE_NAME, "/data/lumetra.db"}, {SQL_SERVER_NAME, "Lumetra Data Source"}};
+  SQLRETURN rc = Result("SQLGetInfo");
+  auto it = kInfo.find(type);
+  if (rc != SQL_SUCCESS || it == kInfo.end()) return rc == SQL_SUCCESS ? SQL_ERROR : rc;
+  if (length) *length = (SQLSMALLINT)it->second.size();
+  return CopyText(it->second, value, size);
+}
+
+SQLRETURN SQL_API SQLFetch(SQLHSTMT stmt) {
+  LogCall("SQLFetch(" + Handle(stmt) + ")");
+  return Result("SQLFetch");
+}
+
+/* The one value a statement of the run fetches: its table's row count. */
+SQLRETURN SQL_API SQLGetData(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLPOINTER value, SQLLEN size,
+                             SQLLEN *length) {
+  LogCall("SQLGetData(" + Handle(stmt) + "," + std::to_string(column) + "," + std::to_string(cType) + ")");
+  SQLRETURN rc = Result("SQLGetData");
+  if (rc != SQL_SUCCESS) return rc;
+  std::string rows = std::to_string(s_rows);
+  if (length) *length = (SQLLEN)rows.size();
+  return CopyText(rows, value, size);
 }
 
 SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT completion) {

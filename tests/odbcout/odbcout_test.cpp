@@ -135,7 +135,9 @@ TEST(InsertStatement, RefusedBindingStopsBeforePrepare) {
 }
 
 TEST(CheckOdbc, Judgement) {
-  const std::string longMessage(200, 'm');
+  /* a connection failure's reason comes last: a long message is shown whole */
+  const std::string longMessage = "[Lumetra] PostgreSQL: connection to server on socket \"" + std::string(300, 's') +
+                                  "\" failed: FATAL: database \"nodb\" does not exist";
   const struct { SQLRETURN rc; std::string message; int result; const char *shown; } cases[] = {
     {SQL_SUCCESS, "x", 1, nullptr},
     {SQL_SUCCESS_WITH_INFO, "x", 1, nullptr},
@@ -153,15 +155,23 @@ TEST(CheckOdbc, Judgement) {
       EXPECT_TRUE(g_callLog.empty()) << c.rc;
       continue;
     }
-    EXPECT_EQ(LoggedCalls("SQLError"), std::vector<std::string>{"SQLError(env,dbc,stmt,null,null,128,null)"});
+    EXPECT_EQ(LoggedCalls("SQLError"), std::vector<std::string>{"SQLError(env,dbc,stmt,null,null,8192,null)"});
     EXPECT_EQ(g_messages, std::vector<std::string>{c.shown});
   }
   OdbcFault fault;
   fault.message = longMessage;
   Begin(fault);
   EXPECT_EQ(CheckOdbc(&s_window, SQL_ERROR, kEnv, nullptr, nullptr), 0);
-  EXPECT_EQ(LoggedCalls("SQLError"), std::vector<std::string>{"SQLError(env,null,null,null,null,128,null)"});
-  EXPECT_EQ(g_messages, std::vector<std::string>{longMessage.substr(0, 127)});
+  EXPECT_EQ(LoggedCalls("SQLError"), std::vector<std::string>{"SQLError(env,null,null,null,null,8192,null)"});
+  EXPECT_EQ(g_messages, std::vector<std::string>{longMessage});
+}
+
+/* The parameter numbers skip the later members of an option group. */
+TEST(PrepareInsert, ColumnOfEachParameter) {
+  SetColumns({{"Name", COL_TEXT, 0}, {"Mr", COL_OPTION, 1}, {"Mrs", COL_OPTION, 0}, {"Ms", COL_OPTION, 0},
+              {"Vip", COL_CHECK, 0}, {"Born", COL_DATE, 0}});
+  const struct { int parameter, column; } cases[] = {{1, 0}, {2, 1}, {3, 4}, {4, 5}, {5, -1}, {0, -1}, {-3, -1}};
+  for (const auto &c : cases) EXPECT_EQ(ColumnOfParameter(c.parameter), c.column) << c.parameter;
 }
 
 }  // namespace

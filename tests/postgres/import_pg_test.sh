@@ -59,7 +59,10 @@ printf 'Name,Phone,Born@D,At@M,Mr@O,Mrs@O,Ms@O,Vip@C,Tags@G,Amt@N,Price@N*,Notes
   > "$work/files/people.cdf"
 run people.cdf
 expect 0 "import of every column kind"
-[ "$(tail -n 1 <<<"$out")" = "$caption  Importing 3" ] || fail "final count: $out"
+grep -qxF "$caption  Importing 3" <<<"$out" || fail "final count: $out"
+grep -qxF '3 records imported into the table "people"' <<<"$out" || fail "summary: $out"
+grep -qE '^  in the data source "Lumetra Data Source": PostgreSQL database [^ ]+ on [^ ]+$' <<<"$out" \
+  || fail "summary of where the table is: $out"
 types=$(sql "SELECT string_agg(column_name || ' ' || data_type, ', ' ORDER BY ordinal_position) FROM information_schema.columns WHERE table_name = 'people'")
 [ "$types" = "Name text, Phone text, Born timestamp without time zone, At text, Mr smallint, Vip smallint, Tags text, Amt integer, Price integer, Notes text" ] \
   || fail "column types: $types"
@@ -70,7 +73,7 @@ want=$'Baker, Ann|0123|1999-12-31 00:00:00|09:30|2|1|a;b|12|1234|two\r\nlines\nB
 # The same file again: the server's refusal, below the count; nothing added.
 run people.cdf
 expect 1 "table exists"
-[ "$(tail -n 1 <<<"$out")" = "$caption: [Lumetra] PostgreSQL: relation \"people\" already exists" ] || fail "table exists: $out"
+[ "$(tail -n 1 <<<"$out")" = "lumetra-import: [Lumetra] PostgreSQL: relation \"people\" already exists" ] || fail "table exists: $out"
 [ "$(sql 'SELECT count(*) FROM people')" = 3 ] || fail "rows added to the existing table"
 
 # A date the core refuses at record 2: record 1 is kept.
@@ -86,10 +89,12 @@ grep -q 'Datetime field overflow: 1999-13-45 is no calendar date' <<<"$out" || f
 printf 'n@N\n1\n2\n3\n4\n5\n' > "$work/files/checked.cdf"
 run checked.cdf
 expect 1 "value refused by the server"
-message="[Lumetra] PostgreSQL: $refusal"
-[ "$interval" = 0 ] || message="[Lumetra] PostgreSQL: row 4 and the rows after it not stored: $refusal"
-want="$caption: ${message:0:127}" # the program shows the first 127 bytes
-[ "$(tail -n 1 <<<"$out")" = "$want" ] || fail "server's refusal at CommitInterval $interval: $out"
+# the whole message: the insert's names the record's line; a batch's
+# refusal comes at the commit, which names the row
+want="lumetra-import: checked.cdf, line 5: [Lumetra] PostgreSQL: $refusal"
+[ "$interval" = 0 ] || want="lumetra-import: [Lumetra] PostgreSQL: row 4 and the rows after it not stored: $refusal"
+grep -qxF "$want" <<<"$out" || fail "server's refusal at CommitInterval $interval: $out"
+grep -qxF 'The table "checked" keeps 3 rows' <<<"$out" || fail "rows kept after the refusal: $out"
 [ "$(sql 'SELECT string_agg(n::text, $$,$$) FROM checked')" = 1,2,3 ] || fail "rows before the server's refusal: $(sql 'SELECT * FROM checked')"
 done
 
@@ -165,6 +170,6 @@ kill_during_run 100
 bash "$server" stop "$pg"
 run dates.cdf
 expect 1 "server stopped"
-grep -q "^$caption: .*\[Lumetra\] PostgreSQL: connection to server on socket \".*\" failed: No such file or directory" <<<"$out" \
+grep -q "^lumetra-import: .*\[Lumetra\] PostgreSQL: connection to server on socket \".*\" failed: No such file or directory" <<<"$out" \
   || fail "connect failure: $out"
 echo "PostgreSQL import program: all checks passed"

@@ -15,6 +15,7 @@ eval "$(bash "$(dirname "$0")/../support/temp-dsn.sh" "$driver" "$work/dsn")"
 db="$work/dsn/lumetra.db"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 caption='Lumetra - HP Database Import Utility'
+place="  in the data source \"Lumetra Data Source\": SQLite database $db"
 
 # Runs the program with the rest of the arguments (after the input, given
 # as a string for printf, or "-" for none) and sets $out and $rc; a run
@@ -58,29 +59,37 @@ expect 0 "import from standard input"
 grep -q 'missing.cdf: No such file or directory' <<<"$out" || fail "no reason for a missing file: $out"
 grep -q 'not a regular file' <<<"$out" || fail "no reason for a folder: $out"
 [ "$(rows people)" = $'Baker, Ann|0123|1999-12-31 00:00:00\nBob|007|' ] || fail "rows: $(rows people)"
-[ "$(tail -n 1 <<<"$out")" = "$caption  Importing 2" ] || fail "final count not kept: $out"
+[ "$(tail -n 3 <<<"$out")" = "$caption  Importing 2"$'\n''2 records imported into the table "people"'$'\n'"$place" ] \
+  || fail "final count and summary: $out"
 
 # A name that is a regular file is imported as typed, not with ".cdf".
 run 'data\n'
 expect 0 "data typed"
 [ "$(rows data)" = $'1\n2' ] || fail "data typed imported $(rows data)"
 
-# The same file again: the refusal is shown below the count, status 1.
+# The same file again: the refusal alone, no empty count before it, no
+# summary of a table the run did not make; status 1.
 run "$work/files/people.cdf\n"
 expect 1 "table exists"
-[ "$(printf '%s\n' "$out" | tail -n 2)" = "$caption  Importing "$'\n'"$caption: [Lumetra] SQLite: table \"people\" already exists" ] \
-  || fail "refusal not shown below the count: $out"
+[ "$out" = 'lumetra-import: [Lumetra] SQLite: table "people" already exists' ] || fail "refusal: $out"
 
-# A read failure after one record: the count stays, the message follows.
+# A read failure after one record: the count stays, the message follows
+# with its line and reason, then the rows the table keeps.
 run - broken.cdf
 expect 1 "read failure"
-[ "$out" = "$caption  Importing 1"$'\n'"$caption: Error reading file" ] || fail "read failure output: $out"
+[ "$out" = "$caption  Importing 1"$'\n'"lumetra-import: Error reading file broken.cdf, line 3: a closing quote is followed by something else than a comma or a line break"$'\n''The table "broken" keeps 1 row'$'\n'"$place" ] \
+  || fail "read failure output: $out"
 [ "$(rows broken)" = '1|2' ] || fail "rows before the read failure: $(rows broken)"
 
 # FILE on the command line: no prompt, nothing read from standard input.
 run 'people.cdf\n' given.cdf
 expect 0 "FILE argument"
 [ "$(rows given)" = $'1\n2' ] || fail "FILE argument imported $(rows given)"
+# A symbolic link is imported under its own name, not its target's.
+ln -s people.cdf "$work/files/alias.cdf"
+run - alias.cdf
+expect 0 "FILE through a link"
+[ "$(rows alias)" = "$(rows people)" ] || fail "link imported as $(sqlite3 "$db" .tables)"
 run - missing.cdf
 expect 1 "missing FILE"
 [ "$out" = 'lumetra-import: missing.cdf: No such file or directory' ] || fail "missing FILE: $out"

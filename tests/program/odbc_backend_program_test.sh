@@ -5,7 +5,8 @@
 # column type is checked in the target's file; a refused value after K
 # rows keeps K-1, an existing table is refused with the target's message,
 # Cancel keeps the counted rows, and a target that cannot be reached is a
-# clear connect failure.
+# clear connect failure that names it; a target that reaches back to this
+# data source says so with one prefix.
 #   odbc_backend_program_test.sh <lumetra-import> <liblumetraodbc.so> <stock libsqlite3odbc.so>
 set -euo pipefail
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
@@ -58,7 +59,8 @@ for target in Ours Stock; do
 
   printf 'Name,N@N\r\na,1\r\nb,2\r\nc,30000000000\r\nd,4\r\n' > "$work/refused.cdf"
   set +e; out=$("$program" "$work/refused.cdf" 2>&1); rc=$?; set -e
-  [ "$rc" -eq 1 ] && grep -q 'out of range' <<<"$out" || fail "$target: refused value: exit $rc: $out"
+  [ "$rc" -eq 1 ] && grep -q '^lumetra-import: refused.cdf, line 4, column N, value "30000000000": .*out of range' <<<"$out" \
+    || fail "$target: refused value: exit $rc: $out"
   [ "$(sqlite3 "$db" 'SELECT group_concat(N) FROM refused')" = "1,2" ] || fail "$target: refused value kept the wrong rows"
 
   awk 'BEGIN { print "Name,N@N"; for (i = 1; i <= 2000000; i++) printf "row %d,%d\r\n", i, i }' > "$work/long.cdf"
@@ -74,5 +76,14 @@ done
 
 dsn Missing
 set +e; out=$("$program" "$work/people.cdf" 2>&1); rc=$?; set -e
-[ "$rc" -eq 1 ] && grep -q 'Data source name not found' <<<"$out" || fail "unreachable target: exit $rc: $out"
+[ "$rc" -eq 1 ] && grep -q '^lumetra-import: .*\[Lumetra\] Target "Missing": .*Data source name not found' <<<"$out" \
+  || fail "unreachable target: exit $rc: $out"
+dsn 'DSN=Missing;UID=ann;PWD=secret'
+set +e; out=$("$program" "$work/people.cdf" 2>&1); rc=$?; set -e
+[ "$rc" -eq 1 ] && grep -q 'Target "DSN=Missing;UID=ann;PWD=\*\*\*": ' <<<"$out" && ! grep -q secret <<<"$out" \
+  || fail "unreachable target by connection string: exit $rc: $out"
+dsn 'Lumetra Data Source'
+set +e; out=$("$program" "$work/people.cdf" 2>&1); rc=$?; set -e
+[ "$rc" -eq 1 ] && [ "$(grep -o '\[Lumetra\]' <<<"$out" | wc -l)" -eq 1 ] && grep -q 'Target reaches back to itself' <<<"$out" \
+  || fail "target reaching back: exit $rc: $out"
 echo "ODBC backend program: all checks passed"

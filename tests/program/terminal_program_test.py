@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """The built program on a real (pseudo) terminal: Ctrl-C at the prompt
 cancels the chooser, Tab completes folder and file names, a path too long
-is refused with its reason and asked again, a message box waits for Enter
-below the count, Ctrl-C during the import stops it with the rows so far,
-the final count stays on screen and "Cancelled" follows. Exit status: 0
-imported, 1 failed, 130 cancelled.
+is refused with its reason and asked again, a message waits for Enter
+after the prompt but not with a FILE, Ctrl-C during the import stops it
+with the rows so far, the final count stays on screen, "Cancelled"
+follows, and the summary ends the run. Exit status: 0 imported, 1
+failed, 130 cancelled.
    terminal_program_test.py <lumetra-import> <liblumetraodbc.so>"""
 import os, pty, select, signal, sqlite3, subprocess, sys, tempfile, time
 
@@ -18,6 +19,7 @@ for assignment in env_lines.split()[1:]:
 for key in ('DISPLAY', 'WAYLAND_DISPLAY', 'QT_QPA_PLATFORM'):
     os.environ.pop(key, None)
 database = os.path.join(work, 'dsn', 'lumetra.db')
+PLACE = b'  in the data source "Lumetra Data Source": SQLite database ' + database.encode() + b'\r\n'
 os.makedirs(os.path.join(work, 'sub'))
 with open(os.path.join(work, 'sub', 'query.cdf'), 'w') as f:
     f.write('a@N,b\n1,x\n2,y\n')
@@ -112,15 +114,17 @@ s.type(b'qu\t', b'sub/')
 s.type(b'\r', b'query.cdf')
 code = s.exit_code()
 check('completed path imported, exit 0', code == 0 and rows('SELECT * FROM query') == [(1, 'x'), (2, 'y')], s)
-check('final count stays on screen', s.out.endswith(b'Importing 2\x1b[K\r\n'), s)
+check('final count stays on screen, the summary below it',
+      s.out.endswith(b'Importing 2\x1b[K\r\n2 records imported into the table "query"\r\n' + PLACE), s)
 
-# The same file again: the refusal waits for Enter on a terminal, on the
-# line below the count.
+# The same file again: the refusal after the prompt waits for Enter; the
+# empty progress line is cleared, not kept.
 s = Session()
 s.type(b'sub/query.cdf\r', PROMPT)
 s.read(3, b'Press Enter')
-check('message with caption shown below the count',
-      b'Importing \x1b[K\r\nLumetra - HP Database Import Utility: ' in s.out and b'already exists' in s.out, s)
+check('message with the program name, no empty count before it',
+      b'\r\x1b[Klumetra-import: [Lumetra] SQLite: table "query" already exists\r\n' in s.out
+      and b'Importing \x1b[K\r\n' not in s.out, s)
 check('message waits for Enter', s.exit_code(1) is None, s)
 os.write(s.fd, b'\r')
 check('Enter dismisses the message, exit 1', s.exit_code() == 1, s)
@@ -141,12 +145,13 @@ check('too long a path says why and asks again',
 os.write(s.fd, b'\r')
 check('then an empty line cancels, exit 130', s.exit_code() == 130, s)
 
-# A FILE argument on a terminal: no prompt, the count stays.
+# A FILE argument on a terminal: no prompt, and a refusal does not wait
+# for Enter, so that a loop over files goes on.
 s = Session('sub/query.cdf')
-s.type(b'\r', b'Press Enter')
 code = s.exit_code()
 check('FILE argument: no prompt', PROMPT not in s.out, s)
-check('FILE argument: refusal shown, exit 1', code == 1 and b'already exists' in s.out, s)
+check('FILE argument: refusal shown, exit 1 without waiting',
+      code == 1 and b'already exists' in s.out and b'Press Enter' not in s.out, s)
 
 # Ctrl-C during a long import: the rows so far stay, no message, exit 0.
 s = Session()
@@ -158,8 +163,9 @@ count = rows('SELECT count(*), max(n) FROM big')[0]
 check('progress line shows the count', b'Importing 1' in s.out, s)
 check('cancelled import ends with 130 and no message', code == 130 and b'Press Enter' not in s.out, s)
 check('rows so far stay: %r' % (count,), isinstance(count, tuple) and 0 < count[0] < 300000 and count[0] == count[1], s)
-check('final count of the rows stored stays, then "Cancelled"',
-      isinstance(count, tuple) and s.out.endswith(b'Importing %d\x1b[K\r\nCancelled\r\n' % count[0]), s)
+check('final count of the rows stored stays, then "Cancelled" and the rows the table keeps',
+      isinstance(count, tuple) and s.out.endswith(b'Importing %d\x1b[K\r\nCancelled\r\nThe table "big" keeps %d rows\r\n'
+                                                  % (count[0], count[0]) + PLACE), s)
 
 subprocess.run(['rm', '-rf', work])
 if failures:

@@ -16,6 +16,7 @@
 #include "backend/backend.h"
 #include "backend/odbc/odbc_target.h"
 #include "backend/sql_types.h"
+#include "text/conn_string.h"
 #include "text/sql_rewrite.h"
 
 enum { MESSAGE_SIZE = 1024, NAME_SIZE = 256, MAX_NESTING = 4 };
@@ -235,6 +236,7 @@ class OdbcBackend : public Backend {
   std::string DbmsVersion() override { return dbmsVersion_; }
   std::string DatabaseName() override { return database_; }
   const char *const *TypeNames() override { return names_; }
+  std::string ServerName() override { return server_; }
   const TypeFact *Types(size_t *count) override {
     *count = types_.size();
     return types_.data();
@@ -318,7 +320,7 @@ class OdbcBackend : public Backend {
   const TargetApi *api_;
   SQLHENV env_ = SQL_NULL_HENV;
   SQLHDBC dbc_ = SQL_NULL_HDBC;
-  std::string dbms_, dbmsVersion_, database_;
+  std::string dbms_, dbmsVersion_, database_, server_;
   char quoteOpen_ = '"', quoteClose_ = '"';
   std::vector<std::string> wordNames_;
   const char *names_[TYPE_WORD_COUNT] = {}; /* wordNames_ by TypeWordId */
@@ -480,6 +482,30 @@ void OdbcBackend::LearnTypes() {
     types_.push_back({wordNames_[i].c_str(), kSqlTypes[i], i < 2 ? TEXT_COLUMN_SIZE : 0, nullptr, nullptr, nullptr});
 }
 
+/* The target as a message may show it: a DSN's name, or the connection
+ * string with its passwords hidden. */
+static std::string ShownTarget(const std::string &target) {
+  std::vector<Attribute> attributes;
+  std::string bad;
+  if (target.find('=') == std::string::npos) return "\"" + target + "\"";
+  if (!ParseConnectionString(target, &attributes, &bad)) return "(a connection string)";
+  std::string shown;
+  for (Attribute a : attributes) {
+    if (SameKey(a.key, "PWD") || SameKey(a.key, "Password")) a.value = "***";
+    shown += (shown.empty() ? "" : ";") + FormatAttribute(a);
+  }
+  return "\"" + shown + "\"";
+}
+
+/* A refused connection's message with the target named, so that it does
+ * not read as if this data source were missing; a message from this
+ * driver behind the target has named its own already. */
+static std::string NamingTarget(const std::string &message, const std::string &target) {
+  std::string reason = WithoutDriverPrefix(message);
+  if (reason.rfind("Target ", 0) == 0) return message;
+  return WithDriverPrefix("Target " + ShownTarget(target) + ": " + reason);
+}
+
 /* How deep one ODBC backend reaches another through its target, so that a
  * target naming its own data source fails instead of looping. */
 static thread_local int g_nesting;
@@ -500,13 +526,14 @@ SQLRETURN OdbcBackend::Connect(const std::string &target, Diagnostics &diag) {
                                      SQL_DRIVER_NOPROMPT);
   g_nesting--;
   if (!Ok(rc)) {
-    Diagnostics target;
-    PostTargetError(api_, target, SQL_HANDLE_DBC, dbc_, "The target refused the connection");
+    Diagnostics refused;
+    PostTargetError(api_, refused, SQL_HANDLE_DBC, dbc_, "The target refused the connection");
     api_->FreeHandle(SQL_HANDLE_DBC, dbc_);
     dbc_ = SQL_NULL_HDBC;
-    for (size_t i = 0; i < target.Count(); i++) {
-      DiagRecord r = target[i];
+    for (size_t i = 0; i < refused.Count(); i++) {
+      DiagRecord r = refused[i];
       if (r.state.compare(0, 2, "08") != 0 && r.state != "IM002") r.state = "08001";
+      r.message = NamingTarget(r.message, target);
       diag.Append(r);
     }
     return SQL_ERROR;
@@ -514,6 +541,7 @@ SQLRETURN OdbcBackend::Connect(const std::string &target, Diagnostics &diag) {
   dbms_ = InfoText(SQL_DBMS_NAME);
   dbmsVersion_ = InfoText(SQL_DBMS_VER);
   database_ = InfoText(SQL_DATABASE_NAME);
+  server_ = InfoText(SQL_SERVER_NAME);
   std::string quote = InfoText(SQL_IDENTIFIER_QUOTE_CHAR);
   if (quote == "[") quoteOpen_ = '[', quoteClose_ = ']';
   else if (quote.size() == 1 && quote != " ") quoteOpen_ = quoteClose_ = quote[0];

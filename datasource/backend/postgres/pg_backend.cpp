@@ -588,6 +588,11 @@ class PgBackend : public Backend {
   }
   std::string DatabaseName() override { return PQdb(c_.conn()); }
   const char *const *TypeNames() override { return kTypeNames; }
+  /* host:port, or the socket's path as libpq names it */
+  std::string ServerName() override {
+    std::string host = PQhost(c_.conn()), port = PQport(c_.conn());
+    return host.empty() || host[0] != '/' ? host + ":" + port : host + "/.s.PGSQL." + port;
+  }
   const TypeFact *Types(size_t *count) override {
     *count = sizeof kTypes / sizeof *kTypes;
     return kTypes;

@@ -1,0 +1,30 @@
+/* run_messages.h: the words of the run's failures. Each message says what
+ * went wrong and where: the file, and the line and column to mend. */
+#ifndef LUMETRA_RUN_MESSAGES_H
+#define LUMETRA_RUN_MESSAGES_H
+
+#include <stdint.h>
+
+#include "ui.h"
+
+/* The file's own name in path, the part after its last folder. */
+const char *FileNameOf(const char *path);
+
+/* "Could not open file NAME: reason". */
+void ShowOpenFailure(UiWindow window, const char *path);
+
+/* "Error reading file NAME, line N: reason", from what the readers noted. */
+void ShowReadFailure(UiWindow window, const char *path);
+
+/* A file without a header line: nothing names the columns. */
+void ShowNoHeader(UiWindow window, const char *path);
+
+/* An insert refused: the line of the record, the column and its value
+ * when the driver's text names the parameter, then that text. */
+void ShowInsertFailure(UiWindow window, const char *path, int64_t line, const char *driverText);
+
+/* The parameter number that a driver's text names as "(parameter N)";
+ * 0 when it names none. */
+int32_t ParameterNamedIn(const char *driverText);
+
+#endif

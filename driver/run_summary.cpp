@@ -1,0 +1,88 @@
+/* run_summary.cpp: the summary, built line by line in one static buffer
+ * from the reader's report and what the data source tells. Only counts
+ * that are not zero get a line. */
+#include "run_summary.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "cdf_reader.h"
+#include "odbcout.h"
+#include "run.h"
+
+enum { INFO_TEXT_SIZE = 1024, SUMMARY_SIZE = 4 * INFO_TEXT_SIZE + 1024 };
+
+static char s_summary[SUMMARY_SIZE];
+static int32_t s_length;
+
+__attribute__((format(printf, 1, 2))) static void Append(const char *format, ...) {
+  if (s_length >= SUMMARY_SIZE - 1) return;
+  va_list args;
+  va_start(args, format);
+  int n = vsnprintf(s_summary + s_length, (size_t)(SUMMARY_SIZE - s_length), format, args);
+  va_end(args);
+  if (n > 0) s_length += n;
+  if (s_length > SUMMARY_SIZE - 1) s_length = SUMMARY_SIZE - 1;
+}
+
+/* "1 record", "2 records": the noun as the count wants it. */
+static const char *Noun(int64_t count, const char *one, const char *many) {
+  return count == 1 ? one : many;
+}
+
+/* The first line: what the table holds now. */
+static void AppendTable(HDBC hdbc, const char *tableName, int32_t outcome, int32_t count) {
+  if (outcome == RUN_IMPORTED) {
+    Append("%d %s imported into the table \"%s\"\n", count, Noun(count, "record", "records"), tableName);
+    return;
+  }
+  int64_t rows = CountTableRows(hdbc, tableName);
+  if (rows >= 0)
+    Append("The table \"%s\" keeps %lld %s\n", tableName, (long long)rows, Noun(rows, "row", "rows"));
+  else
+    Append("%d %s inserted into the table \"%s\" before the end\n", count, Noun(count, "record was", "records were"),
+           tableName);
+}
+
+/* Where the table is: the data source, its database and its server. */
+static void AppendPlace(HDBC hdbc) {
+  static char dataSource[INFO_TEXT_SIZE], dbms[INFO_TEXT_SIZE], database[INFO_TEXT_SIZE], server[INFO_TEXT_SIZE];
+  GetOdbcInfoText(hdbc, SQL_DATA_SOURCE_NAME, dataSource, INFO_TEXT_SIZE);
+  GetOdbcInfoText(hdbc, SQL_DBMS_NAME, dbms, INFO_TEXT_SIZE);
+  GetOdbcInfoText(hdbc, SQL_DATABASE_NAME, database, INFO_TEXT_SIZE);
+  GetOdbcInfoText(hdbc, SQL_SERVER_NAME, server, INFO_TEXT_SIZE);
+  Append("  in the data source \"%s\"", dataSource);
+  if (dbms[0] || database[0]) Append(": %s%sdatabase %s", dbms, dbms[0] ? " " : "", database[0] ? database : "?");
+  if (server[0] && strcmp(server, dataSource) != 0) Append(" on %s", server);
+  Append("\n");
+}
+
+static void AppendSkippedLines(void) {
+  int64_t n = g_cdfReport.skippedLines;
+  if (n == 0) return;
+  Append("  %lld %s of a single field held no record: %s", (long long)n, Noun(n, "line", "lines"),
+         Noun(n, "line", "lines"));
+  int64_t shown = n < SKIPPED_LINES_KEPT ? n : (int64_t)SKIPPED_LINES_KEPT;
+  for (int64_t i = 0; i < shown; i++) Append("%s%lld", i ? ", " : " ", (long long)g_cdfReport.firstSkipped[i]);
+  Append("%s\n", n > shown ? ", ..." : "");
+}
+
+static void AppendLosses(void) {
+  int64_t dates = g_cdfReport.nullDates, numbers = g_cdfReport.cutNumbers;
+  if (dates)
+    Append("  %lld %s became NULL: not 8 digits YYYYMMDD\n", (long long)dates, Noun(dates, "date", "dates"));
+  if (numbers)
+    Append("  %lld %s lost digits: past the second decimal, or decimals in a whole-number @N column\n",
+           (long long)numbers, Noun(numbers, "number", "numbers"));
+}
+
+void ShowRunSummary(UiWindow window, HDBC hdbc, const char *tableName, int32_t outcome, int32_t count) {
+  s_length = 0;
+  s_summary[0] = 0;
+  AppendTable(hdbc, tableName, outcome, count);
+  AppendPlace(hdbc);
+  AppendSkippedLines();
+  AppendLosses();
+  ShowSummary(window, s_summary);
+}
