@@ -18,7 +18,7 @@ static const TypeWordId kColumnWords[] = {
   WORD_TEXT,      /* COL_LIST */
 };
 
-int32_t CreateImportTable(UiWindow owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt) {
+int32_t CreateImportTable(void *owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt) {
   StartSqlText();
   AppendSqlText("CREATE TABLE ");
   AppendSqlName(tableName);

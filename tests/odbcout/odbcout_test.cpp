@@ -9,6 +9,7 @@
 #include "fake_odbc.h"
 #include "odbcout.h"
 #include "scripted_ui.h"
+#include "ui.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ int s_window;
 /* Allocates the three tokens of the stand-in, then clears the log. */
 void Begin(const OdbcFault &fault = OdbcFault()) {
   UseScriptedUi(UiScript());
+  SetOdbcMessageSink(ShowMessage);
   ResetFakeOdbc(fault);
   SQLAllocEnv(&kEnv);
   SQLAllocConnect(kEnv, &kDbc);
@@ -162,6 +164,31 @@ TEST(CheckOdbc, Judgement) {
   EXPECT_EQ(CheckOdbc(&s_window, SQL_ERROR, kEnv, nullptr, nullptr), 0);
   EXPECT_EQ(LoggedCalls("SQLError"), std::vector<std::string>{"SQLError(env,null,null,null,null,128,null)"});
   EXPECT_EQ(g_messages, std::vector<std::string>{longMessage.substr(0, 127)});
+}
+
+/* The message goes to the sink the run installed, with the owner it was
+ * given; with none installed a failure is still a failure. */
+void *s_sinkOwner;
+std::vector<std::string> s_sunk;
+void RecordingSink(void *owner, const char *text) {
+  s_sinkOwner = owner;
+  s_sunk.push_back(text);
+}
+
+TEST(CheckOdbc, HandsTheMessageToTheInstalledSink) {
+  OdbcFault fault;
+  fault.message = "refused";
+  Begin(fault);
+  SetOdbcMessageSink(RecordingSink);
+  s_sunk.clear();
+  EXPECT_EQ(CheckOdbc(&s_window, SQL_ERROR, kEnv, kDbc, kStmt), 0);
+  EXPECT_EQ(s_sunk, std::vector<std::string>{"refused"});
+  EXPECT_EQ(s_sinkOwner, &s_window);
+  EXPECT_TRUE(g_messages.empty());
+  SetOdbcMessageSink(nullptr);
+  EXPECT_EQ(CheckOdbc(&s_window, SQL_ERROR, kEnv, kDbc, kStmt), 0);
+  EXPECT_EQ(s_sunk.size(), 1u);
+  EXPECT_TRUE(g_messages.empty());
 }
 
 }  // namespace
