@@ -63,6 +63,4 @@ int32_t IsScriptedInput(int fd) {
   return S_ISFIFO(st.st_mode) || S_ISREG(st.st_mode) || S_ISSOCK(st.st_mode);
 }
 
-int32_t UseQtWindow(int32_t hasFile, int32_t scriptedInput, int32_t displayUsable) {
-  return !hasFile && !scriptedInput && displayUsable;
-}
+int32_t UseQtWindow(int32_t hasFile, int32_t scriptedInput) { return !hasFile && !scriptedInput; }

@@ -19,7 +19,8 @@ extern const char g_usageText[];
 int32_t IsScriptedInput(int fd);
 
 /* 1 when the run uses the Qt window: neither a FILE argument nor a
- * scripted standard input, and a display that can be used. */
-int32_t UseQtWindow(int32_t hasFile, int32_t scriptedInput, int32_t displayUsable);
+ * scripted standard input. Whether a display can be used is found out by
+ * loading the window module. */
+int32_t UseQtWindow(int32_t hasFile, int32_t scriptedInput);
 
 #endif

@@ -26,7 +26,7 @@ static const int kExitOf[] = {EXIT_IMPORTED, EXIT_FAILED, EXIT_CANCELLED};
 static void ChooseFrontEnd(int32_t hasFile, int *argc, char **argv) {
   g_frontEnd = &g_terminalFrontEnd;
 #ifdef LUMETRA_HAVE_QT
-  if (!UseQtWindow(hasFile, IsScriptedInput(0), 1)) return;
+  if (!UseQtWindow(hasFile, IsScriptedInput(0))) return;
   const UiFrontEnd *window = 0;
   char reason[REASON_SIZE];
   if (StartWindowFrontEnd(argc, argv, &window, reason, sizeof reason) == WINDOW_MISSING)

@@ -123,6 +123,7 @@ int32_t RunImport(UiInstance instance) {
 
   g_hCdfFile = CDF_NO_FILE;
   g_cancelled = 0;
+  SetOdbcMessageSink(ShowMessage);
   s.window = CreateProgressWindow(instance);
   fileName[0] = 0;
   if (!ChooseImportFile(instance, s.window, fileName)) goto cancelled;

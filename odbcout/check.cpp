@@ -9,6 +9,10 @@ static char s_message[ODBC_MESSAGE_SIZE];
 /* Shown when the driver gives no message of its own. */
 static const char kNoMessage[] = "ODBC call failed";
 
+static OdbcMessageSink g_odbcMessageSink;
+
+void SetOdbcMessageSink(OdbcMessageSink sink) { g_odbcMessageSink = sink; }
+
 const char *FetchOdbcMessage(HENV henv, HDBC hdbc, HSTMT hstmt) {
   s_message[0] = 0;
   SQLError(henv, hdbc, hstmt, 0, 0, (SQLCHAR *)s_message, ODBC_MESSAGE_SIZE, 0);
@@ -17,8 +21,9 @@ const char *FetchOdbcMessage(HENV henv, HDBC hdbc, HSTMT hstmt) {
   return s_message;
 }
 
-int32_t CheckOdbc(UiWindow owner, RETCODE rc, HENV henv, HDBC hdbc, HSTMT hstmt) {
+int32_t CheckOdbc(void *owner, RETCODE rc, HENV henv, HDBC hdbc, HSTMT hstmt) {
   if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) return 1;
-  ShowMessage(owner, FetchOdbcMessage(henv, hdbc, hstmt));
+  const char *text = FetchOdbcMessage(henv, hdbc, hstmt);
+  if (g_odbcMessageSink) g_odbcMessageSink(owner, text);
   return 0;
 }

@@ -27,7 +27,7 @@ static const char *TypeWordOf(const ImportColumn *c) {
   return kTypeWords[kColumnWords[c->type]];
 }
 
-int32_t CreateImportTable(UiWindow owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt) {
+int32_t CreateImportTable(void *owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt) {
   StartSqlText();
   AppendSqlText("CREATE TABLE ");
   AppendSqlName(tableName);

@@ -48,7 +48,7 @@ static SQLPOINTER ValueOf(ImportColumn *c) {
   }
 }
 
-int32_t PrepareImportInsert(UiWindow owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt) {
+int32_t PrepareImportInsert(void *owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt) {
   SQLUSMALLINT parameter = 1;
   StartSqlText();
   AppendSqlText("INSERT INTO ");

@@ -7,14 +7,19 @@
 #include <stdint.h>
 
 #include "odbc_types.h"
-#include "ui.h"
 
 /* A driver's message is kept whole up to this size, terminator included. */
 enum { ODBC_MESSAGE_SIZE = 8192 };
 
-/* 1 for SQL_SUCCESS and SQL_SUCCESS_WITH_INFO; otherwise shows the first
- * message SQLError gives for the handles and returns 0. */
-int32_t CheckOdbc(UiWindow owner, RETCODE rc, HENV henv, HDBC hdbc, HSTMT hstmt);
+/* Shows the text of a failed ODBC call to the user, owned by the window
+ * that CheckOdbc was given. The run installs one before its first ODBC
+ * call; without one, a failure is only returned. */
+typedef void (*OdbcMessageSink)(void *owner, const char *text);
+void SetOdbcMessageSink(OdbcMessageSink sink);
+
+/* 1 for SQL_SUCCESS and SQL_SUCCESS_WITH_INFO; otherwise hands the first
+ * message SQLError gives for the handles to the sink and returns 0. */
+int32_t CheckOdbc(void *owner, RETCODE rc, HENV henv, HDBC hdbc, HSTMT hstmt);
 
 /* The first message SQLError gives for the handles of a failed call, or
  * "ODBC call failed" when it gives none; kept in a static buffer until the
@@ -26,10 +31,10 @@ const char *FetchOdbcMessage(HENV henv, HDBC hdbc, HSTMT hstmt);
 int32_t ColumnOfParameter(int32_t parameter);
 
 /* Sends CREATE TABLE for the table columns; 1 when the driver accepted it. */
-int32_t CreateImportTable(UiWindow owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt);
+int32_t CreateImportTable(void *owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt);
 
 /* Binds one parameter per table column and prepares the INSERT; 1 on success. */
-int32_t PrepareImportInsert(UiWindow owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt);
+int32_t PrepareImportInsert(void *owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt);
 
 /* The text that SQLGetInfo gives for item into out (size bytes); "" when
  * the driver gives none. */

@@ -42,12 +42,10 @@ DS_EXPORT SQLRETURN SQL_API SQLCancel(SQLHSTMT h) {
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLBindParameter(SQLHSTMT h, SQLUSMALLINT number, SQLSMALLINT ioType,
-                                             SQLSMALLINT cType, SQLSMALLINT sqlType, SQLULEN columnSize,
-                                             SQLSMALLINT, SQLPOINTER value, SQLLEN bufferLength,
-                                             SQLLEN *indicator) {
+                                             SQLSMALLINT cType, SQLSMALLINT sqlType, SQLULEN, SQLSMALLINT,
+                                             SQLPOINTER value, SQLLEN, SQLLEN *indicator) {
   ENTER_STMT(h);
-  return Leave(stmt->diag,
-               BindParameter(stmt, number, ioType, cType, sqlType, columnSize, value, bufferLength, indicator));
+  return Leave(stmt->diag, BindParameter(stmt, number, ioType, cType, sqlType, value, indicator));
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLNumParams(SQLHSTMT h, SQLSMALLINT *count) {

@@ -44,9 +44,7 @@ struct Param {
   bool bound = false;
   SQLSMALLINT cType = 0;
   SQLSMALLINT sqlType = 0;
-  SQLULEN columnSize = 0;
   SQLPOINTER value = nullptr;
-  SQLLEN bufferLength = 0;
   SQLLEN *indicator = nullptr;
   std::string text; /* the value as the backend is given it, kept until the next execution */
 };

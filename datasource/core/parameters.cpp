@@ -200,8 +200,7 @@ SQLRETURN ConvertParameters(Stmt *stmt, int count) {
 }
 
 SQLRETURN BindParameter(Stmt *stmt, SQLUSMALLINT number, SQLSMALLINT ioType, SQLSMALLINT cType,
-                        SQLSMALLINT sqlType, SQLULEN columnSize, SQLPOINTER value, SQLLEN bufferLength,
-                        SQLLEN *indicator) {
+                        SQLSMALLINT sqlType, SQLPOINTER value, SQLLEN *indicator) {
   if (number < 1) return PostError(stmt->diag, "07009", 0, "Invalid descriptor index");
   if (ioType != SQL_PARAM_INPUT) return PostError(stmt->diag, "HYC00", 0, "Only input parameters are supported");
   if (stmt->params.size() < number) stmt->params.resize(number);
@@ -210,9 +209,7 @@ SQLRETURN BindParameter(Stmt *stmt, SQLUSMALLINT number, SQLSMALLINT ioType, SQL
   p.bound = true;
   p.cType = cType;
   p.sqlType = sqlType;
-  p.columnSize = columnSize;
   p.value = value;
-  p.bufferLength = bufferLength;
   p.indicator = indicator;
   return SQL_SUCCESS;
 }

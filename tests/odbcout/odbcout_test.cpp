@@ -9,6 +9,7 @@
 #include "fake_odbc.h"
 #include "odbcout.h"
 #include "scripted_ui.h"
+#include "ui.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ int s_window;
 /* Allocates the three tokens of the stand-in, then clears the log. */
 void Begin(const OdbcFault &fault = OdbcFault()) {
   UseScriptedUi(UiScript());
+  SetOdbcMessageSink(ShowMessage);
   ResetFakeOdbc(fault);
   SQLAllocEnv(&kEnv);
   SQLAllocConnect(kEnv, &kDbc);
@@ -172,6 +174,31 @@ TEST(PrepareInsert, ColumnOfEachParameter) {
               {"Vip", COL_CHECK, 0}, {"Born", COL_DATE, 0}});
   const struct { int parameter, column; } cases[] = {{1, 0}, {2, 1}, {3, 4}, {4, 5}, {5, -1}, {0, -1}, {-3, -1}};
   for (const auto &c : cases) EXPECT_EQ(ColumnOfParameter(c.parameter), c.column) << c.parameter;
+}
+
+/* The message goes to the sink the run installed, with the owner it was
+ * given; with none installed a failure is still a failure. */
+void *s_sinkOwner;
+std::vector<std::string> s_sunk;
+void RecordingSink(void *owner, const char *text) {
+  s_sinkOwner = owner;
+  s_sunk.push_back(text);
+}
+
+TEST(CheckOdbc, HandsTheMessageToTheInstalledSink) {
+  OdbcFault fault;
+  fault.message = "refused";
+  Begin(fault);
+  SetOdbcMessageSink(RecordingSink);
+  s_sunk.clear();
+  EXPECT_EQ(CheckOdbc(&s_window, SQL_ERROR, kEnv, kDbc, kStmt), 0);
+  EXPECT_EQ(s_sunk, std::vector<std::string>{"refused"});
+  EXPECT_EQ(s_sinkOwner, &s_window);
+  EXPECT_TRUE(g_messages.empty());
+  SetOdbcMessageSink(nullptr);
+  EXPECT_EQ(CheckOdbc(&s_window, SQL_ERROR, kEnv, kDbc, kStmt), 0);
+  EXPECT_EQ(s_sunk.size(), 1u);
+  EXPECT_TRUE(g_messages.empty());
 }
 
 }  // namespace

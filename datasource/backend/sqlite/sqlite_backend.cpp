@@ -216,9 +216,11 @@ class SqlitePrepared : public Prepared {
 class SqliteBackend : public Backend {
  public:
   SqliteBackend(sqlite3 *db, std::string path) : db_(db), path_(std::move(path)) {
-    /* A test hook: every COMMIT fails as a full disk would make it. */
+#ifdef LUMETRA_TEST_HOOKS
+    /* Only in the test build: every COMMIT fails as a full disk would make it. */
     const char *fail = getenv("LUMETRA_FAIL_COMMIT");
     failCommit_ = fail && *fail == '1';
+#endif
   }
   ~SqliteBackend() override { sqlite3_close_v2(db_); }
 
