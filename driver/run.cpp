@@ -2,10 +2,14 @@
  * points. Every failure is shown where it is found; Cancel is seen only
  * after the pumps. When the record loop ends at the end of the file or at
  * Cancel, the connection is committed and the result checked, so that a
- * driver that defers its commits cannot lose the last rows unseen. All
+ * driver that defers its commits cannot lose the last rows unseen; when
+ * it ends at a failure, the table is asked what it holds, and the count
+ * shown and the message say which counted records it lacks. All
  * ends go through one teardown that releases what was obtained, in the
  * reverse order. The table and the rows inserted stay in the data source
  * whatever the end. */
+
+#include <string.h>
 
 #include "cdf_file.h"
 #include "cdf_reader.h"
@@ -26,8 +30,16 @@ struct RunState {
   HDBC hdbc;
   HSTMT hstmt;
   int32_t tableCreated; /* the run made the table: the summary tells of it */
-  int32_t count;        /* records inserted */
+  int32_t count;        /* records inserted, and after a failure the rows the table holds */
 };
+
+/* How the record loop and its commit ended. */
+enum LoopEnd { LOOP_DONE, LOOP_READ_FAILED, LOOP_INSERT_FAILED, LOOP_COMMIT_FAILED };
+
+/* What a failed insert or commit said, and the line of the record, kept
+ * while the run asks the data source what it stored. */
+static char s_driverText[ODBC_MESSAGE_SIZE];
+static int64_t s_failedLine;
 
 static void Teardown(RunState *s) {
   if (s->hstmt != SQL_NULL_HSTMT) SQLFreeStmt(s->hstmt, SQL_DROP);
@@ -82,28 +94,33 @@ static void FormatCount(int32_t count, char *text) {
   text[n] = 0;
 }
 
+/* Keeps the message of the failed call for the run's own message. */
+static void KeepDriverText(RunState *s, HSTMT hstmt) {
+  const char *text = FetchOdbcMessage(s->henv, s->hdbc, hstmt);
+  size_t n = strlen(text);
+  memcpy(s_driverText, text, n + 1);
+}
+
 /* Inserts every line that the record reader reports as a record, up to
- * the end of the file, the first failure, or Cancel; 0 at a failure. */
+ * the end of the file, the first failure, or Cancel. */
 static int32_t ImportRecords(RunState *s) {
   int32_t endOfFile = 0, endOfLine = 0;
   char countText[COUNT_TEXT_SIZE];
   for (;;) {
-    if (!ReadCdfRecord(&endOfFile, &endOfLine)) {
-      ShowReadFailure(s->window, s->fileName);
-      return 0;
-    }
+    if (!ReadCdfRecord(&endOfFile, &endOfLine)) return LOOP_READ_FAILED;
     if (!endOfLine) {
       RETCODE rc = SQLExecute(s->hstmt);
       if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
-        ShowInsertFailure(s->window, s->fileName, CdfRecordLine(), FetchOdbcMessage(s->henv, s->hdbc, s->hstmt));
-        return 0;
+        KeepDriverText(s, s->hstmt);
+        s_failedLine = CdfRecordLine();
+        return LOOP_INSERT_FAILED;
       }
       s->count++;
       FormatCount(s->count, countText);
       if (s->window) SetProgressText(s->window, countText);
       PumpMessages();
     }
-    if (endOfFile || g_cancelled) return 1;
+    if (endOfFile || g_cancelled) return LOOP_DONE;
   }
 }
 
@@ -111,7 +128,53 @@ static int32_t ImportRecords(RunState *s) {
  * is a successful no-op. */
 static int32_t CommitImport(RunState *s) {
   RETCODE rc = SQLEndTran(SQL_HANDLE_DBC, s->hdbc, SQL_COMMIT);
-  return CheckOdbc(s->window, rc, s->henv, s->hdbc, SQL_NULL_HSTMT);
+  if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) return LOOP_DONE;
+  KeepDriverText(s, SQL_NULL_HSTMT);
+  return LOOP_COMMIT_FAILED;
+}
+
+/* The table's rows, asked through a connection of its own: the run's may
+ * be the one that was lost. -1 when the data source does not tell. */
+static int64_t CountOnNewConnection(RunState *s, const char *tableName) {
+  HDBC hdbc = SQL_NULL_HDBC;
+  int64_t rows = -1;
+  if (SQLAllocConnect(s->henv, &hdbc) != SQL_SUCCESS) return -1;
+  RETCODE rc = SQLConnect(hdbc, (SQLCHAR *)kDataSource, SQL_NTS, 0, 0, 0, 0);
+  if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) {
+    rows = CountTableRows(hdbc, tableName);
+    SQLDisconnect(hdbc);
+  }
+  SQLFreeConnect(hdbc);
+  return rows;
+}
+
+/* After a failure in the record loop: a driver that groups its commits
+ * may have lost the rows of a batch with it (a full disk, a lock held too
+ * long, a lost connection). What can be kept is committed, the table is
+ * asked what it holds, and the count on screen becomes that; the counted
+ * records it lacks are named after the failure. *lostFrom is 0 when none
+ * are lacking, -1 when the data source cannot tell. */
+static void SettleCount(RunState *s, const char *tableName, int64_t *lostFrom) {
+  char countText[COUNT_TEXT_SIZE];
+  *lostFrom = 0;
+  if (s->count == 0) return;
+  SQLEndTran(SQL_HANDLE_DBC, s->hdbc, SQL_COMMIT);
+  int64_t stored = CountTableRows(s->hdbc, tableName);
+  if (stored < 0) stored = CountOnNewConnection(s, tableName);
+  *lostFrom = stored < 0 ? -1 : 0;
+  if (stored < 0 || stored >= s->count) return;
+  *lostFrom = stored + 1;
+  s->count = (int32_t)stored;
+  FormatCount(s->count, countText);
+  if (s->window) SetProgressText(s->window, countText);
+}
+
+/* Shows why the record loop failed, then what it cost. */
+static void ShowLoopFailure(RunState *s, int32_t end, int64_t lostFrom, int32_t counted) {
+  if (end == LOOP_READ_FAILED) ShowReadFailure(s->window, s->fileName);
+  else if (end == LOOP_INSERT_FAILED) ShowInsertFailure(s->window, s->fileName, s_failedLine, s_driverText);
+  else ShowMessage(s->window, s_driverText);
+  if (lostFrom != 0) ShowLostRecords(s->window, lostFrom, counted);
 }
 
 int32_t RunImport(UiInstance instance) {
@@ -148,7 +211,15 @@ int32_t RunImport(UiInstance instance) {
   if (!PrepareImportInsert(s.window, tableName, s.henv, s.hdbc, s.hstmt)) goto teardown;
   if (PumpAndCancelled()) goto cancelled;
   if (!endOfFile) {
-    if (!ImportRecords(&s) || !CommitImport(&s)) goto teardown;
+    int32_t end = ImportRecords(&s);
+    if (end == LOOP_DONE) end = CommitImport(&s);
+    if (end != LOOP_DONE) {
+      int32_t counted = s.count;
+      int64_t lostFrom;
+      SettleCount(&s, tableName, &lostFrom);
+      ShowLoopFailure(&s, end, lostFrom, counted);
+      goto teardown;
+    }
     if (g_cancelled) goto cancelled;
   }
   outcome = RUN_IMPORTED;

@@ -89,3 +89,13 @@ void ShowInsertFailure(UiWindow window, const char *path, int64_t line, const ch
   ShowFormatted(window, "%s, line %lld, column %s, value %s: %s", FileNameOf(path), (long long)line,
                 Shortened(c->name, name), value, driverText);
 }
+
+void ShowLostRecords(UiWindow window, int64_t first, int32_t last) {
+  if (first < 0)
+    ShowFormatted(window, "the data source could not be asked how many of the %d records counted it stored", last);
+  else if (first == last)
+    ShowFormatted(window, "record %d not stored: the table keeps the %lld before it", last, (long long)first - 1);
+  else
+    ShowFormatted(window, "records %lld-%d not stored: the table keeps the %lld before them", (long long)first, last,
+                  (long long)first - 1);
+}

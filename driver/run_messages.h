@@ -23,6 +23,11 @@ void ShowNoHeader(UiWindow window, const char *path);
  * when the driver's text names the parameter, then that text. */
 void ShowInsertFailure(UiWindow window, const char *path, int64_t line, const char *driverText);
 
+/* Counted records that the table does not hold after a failure: records
+ * first..last, or with first -1, that the data source could not tell how
+ * many of the last counted ones it stored. */
+void ShowLostRecords(UiWindow window, int64_t first, int32_t last);
+
 /* The parameter number that a driver's text names as "(parameter N)";
  * 0 when it names none. */
 int32_t ParameterNamedIn(const char *driverText);

@@ -24,8 +24,9 @@ void ResetFakeOdbc(const OdbcFault &fault) {
 /* The result of the call named: the fault's code when it is the one to fail. */
 static SQLRETURN Result(const char *call) {
   int n = ++s_counts[call];
-  if (s_fault.call == call && s_fault.occurrence == n) return s_fault.rc;
-  return SQL_SUCCESS;
+  if (s_fault.call != call || s_fault.occurrence != n) return SQL_SUCCESS;
+  s_rows -= s_fault.lostRows;
+  return s_fault.rc;
 }
 
 static std::string Handle(const void *h) {

@@ -17,6 +17,7 @@ struct OdbcFault {
   int occurrence = 1;   /* the n-th call of that name fails */
   SQLRETURN rc = SQL_ERROR;
   std::string message;  /* what SQLError then gives; empty: SQLError has none */
+  int lostRows = 0;     /* rows the failing call takes from the table, as a failed commit would */
 };
 
 /* Forgets the log and sets the fault for the next run. */

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The built program with CommitInterval = 100: a refused record K leaves
 # K-1 rows, Cancel after N counted records leaves exactly N, and a commit
-# that fails at the end of the run is shown and ends it as a failure.
+# that fails at the end of the run is shown, ends it as a failure and
+# leaves the count of what the table holds.
 #   group_commit_program_test.sh <lumetra-import> <liblumetraodbc.so>
 set -euo pipefail
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
@@ -36,9 +37,14 @@ counted=$(grep -o 'Importing [0-9]*' <<<"$out" | tail -n 1 | cut -d' ' -f2)
 [ -n "$counted" ] && [ "$counted" -gt 0 ] || fail "cancel: no count shown: $out"
 [ "$(rows long)" = "$counted" ] || fail "cancel: $(rows long) rows, $counted counted"
 
-# The last commit fails (the driver's fault hook): shown, exit 1.
+# The last commit fails (the driver's fault hook): shown, exit 1, and
+# the count left on screen is what the table holds, the records it lacks
+# named.
 printf 'Name\r\na\r\nb\r\n' > "$work/unsaved.cdf"
 set +e; out=$(LUMETRA_FAIL_COMMIT=1 "$program" "$work/unsaved.cdf" 2>&1); rc=$?; set -e
 [ "$rc" -eq 1 ] || fail "failed commit: exit $rc: $out"
 grep -q 'disk is full' <<<"$out" || fail "failed commit: not shown: $out"
+grep -q 'Importing 0$' <<<"$out" || fail "failed commit: the count left is not the table's: $out"
+grep -q 'records 1-2 not stored' <<<"$out" || fail "failed commit: the lost records not named: $out"
+[ "$(rows unsaved)" = 0 ] || fail "failed commit: $(rows unsaved) rows"
 echo "group commit program: all checks passed"
