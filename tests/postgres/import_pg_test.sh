@@ -127,12 +127,15 @@ grep -q "('int', 1234)" <<<"$from_pg" || fail "no int from pyodbc: $from_pg"
 # The server killed during a run: the program fails with the lost
 # connection, and every row committed before the kill is there. With a
 # commit per row that is every row the program counted; with
-# CommitInterval, the rows of whole batches, at least those seen.
+# CommitInterval, the rows of whole batches, at least those seen. When
+# only the run's connection is ended (pg_terminate_backend) the program
+# asks the table through a new one: the count it leaves is the table's.
 {
   printf 'id@N,name\r\n'
   seq 1 3000000 | sed 's/$/,row/; s/$/\r/'
 } > "$work/files/big.cdf"
 kill_during_run() {
+  local how=$2
   dsn "$1"
   sql 'DROP TABLE IF EXISTS big' >/dev/null
   (cd "$work/files" && exec timeout 60 "$program" big.cdf </dev/null >"$work/big.out" 2>&1) &
@@ -142,7 +145,11 @@ kill_during_run() {
     [ "$seen" -lt 2000 ] || break
     sleep 0.02
   done
-  bash "$server" stop "$pg" immediate
+  if [ "$how" = terminate ]; then
+    sql "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE application_name = 'Lumetra Data Source'" >/dev/null
+  else
+    bash "$server" stop "$pg" immediate
+  fi
   set +e
   wait "$runner"
   rc=$?
@@ -151,8 +158,13 @@ kill_during_run() {
   expect 1 "server killed during the run"
   grep -q '\[Lumetra\] PostgreSQL: .*connection to the server lost' <<<"$out" || fail "no lost connection: $out"
   counted=$(grep -o 'Importing [0-9]*' <<<"$out" | tail -n 1 | awk '{print $2}')
-  bash "$server" restart "$pg"
+  [ "$how" = terminate ] || bash "$server" restart "$pg"
   stored=$(sql "SELECT count(*) FROM big")
+  if [ "$how" = terminate ]; then
+    [ "$counted" = "$stored" ] || fail "$counted left on screen, $stored stored: $out"
+    echo "CommitInterval $1: backend ended; $counted left on screen and stored"
+    return
+  fi
   [ "$(sql "SELECT count(*) = max(id) FROM big")" = t ] || fail "rows stored out of order"
   [ "$counted" -lt 3000000 ] && [ "$seen" -ge 2000 ] || fail "the kill did not fall inside the run: $seen seen, $counted counted"
   if [ "$1" = 0 ]; then
@@ -163,8 +175,9 @@ kill_during_run() {
   fi
   echo "CommitInterval $1: server killed after $counted counted rows; $seen seen committed, $stored stored"
 }
-kill_during_run 0
-kill_during_run 100
+for interval in 0 100; do
+  for how in stop terminate; do kill_during_run "$interval" "$how"; done
+done
 
 # A server stopped before the run: a clear connect failure, no table.
 bash "$server" stop "$pg"
