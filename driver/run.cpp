@@ -36,12 +36,24 @@ struct RunState {
 /* How the record loop and its commit ended. */
 enum LoopEnd { LOOP_DONE, LOOP_READ_FAILED, LOOP_INSERT_FAILED, LOOP_COMMIT_FAILED };
 
+/* The statement of the run while it is connected, for the interrupt
+ * hook, which a front end may call from another thread. */
+static HSTMT volatile s_runningStmt = SQL_NULL_HSTMT;
+
+/* Asks the data source to stop the call the run waits in; one that ends
+ * by itself soon after keeps what it did. */
+static void StopRunningCall(void) {
+  HSTMT hstmt = s_runningStmt;
+  if (hstmt != SQL_NULL_HSTMT) SQLCancel(hstmt);
+}
+
 /* What a failed insert or commit said, and the line of the record, kept
  * while the run asks the data source what it stored. */
 static char s_driverText[ODBC_MESSAGE_SIZE];
 static int64_t s_failedLine;
 
 static void Teardown(RunState *s) {
+  s_runningStmt = SQL_NULL_HSTMT;
   if (s->hstmt != SQL_NULL_HSTMT) SQLFreeStmt(s->hstmt, SQL_DROP);
   if (s->hdbc != SQL_NULL_HDBC) {
     SQLDisconnect(s->hdbc);
@@ -72,6 +84,7 @@ static int32_t Connect(RunState *s) {
     s->hstmt = SQL_NULL_HSTMT;
     return 0;
   }
+  s_runningStmt = s->hstmt;
   return 1;
 }
 
@@ -187,6 +200,7 @@ int32_t RunImport(UiInstance instance) {
   g_hCdfFile = CDF_NO_FILE;
   g_cancelled = 0;
   SetOdbcMessageSink(ShowMessage);
+  g_interruptHook = StopRunningCall;
   s.window = CreateProgressWindow(instance);
   fileName[0] = 0;
   if (!ChooseImportFile(instance, s.window, fileName)) goto cancelled;
@@ -211,12 +225,22 @@ int32_t RunImport(UiInstance instance) {
   if (!PrepareImportInsert(s.window, tableName, s.henv, s.hdbc, s.hstmt)) goto teardown;
   if (PumpAndCancelled()) goto cancelled;
   if (!endOfFile) {
+    int32_t cancelledBefore = 0; /* Cancel seen at a pump, before the commit */
     int32_t end = ImportRecords(&s);
-    if (end == LOOP_DONE) end = CommitImport(&s);
+    if (end == LOOP_DONE) {
+      cancelledBefore = g_cancelled;
+      end = CommitImport(&s);
+    }
     if (end != LOOP_DONE) {
       int32_t counted = s.count;
       int64_t lostFrom;
+      /* a call that Cancel cut short failed as the user asked */
+      int32_t cancelledInCall = end != LOOP_READ_FAILED && !cancelledBefore && PumpAndCancelled();
       SettleCount(&s, tableName, &lostFrom);
+      if (cancelledInCall) {
+        if (lostFrom != 0) ShowLostRecords(s.window, lostFrom, counted);
+        goto cancelled;
+      }
       ShowLoopFailure(&s, end, lostFrom, counted);
       goto teardown;
     }

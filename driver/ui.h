@@ -36,6 +36,13 @@ void PumpMessages(void);
  * returns when the user has dismissed it. */
 void ShowMessage(UiWindow owner, const char *text);
 
+/* What a front end calls, from any thread, when the user cancels while
+ * the run waits inside a call to the data source (Ctrl-C on a terminal):
+ * the run asks the data source to stop that call. Installed by the run;
+ * a front end that can only be cancelled at its pumps never calls it. */
+typedef void (*UiInterruptHook)(void);
+extern UiInterruptHook volatile g_interruptHook;
+
 /* 1 when the front end ends a run with a summary (the terminal, and so
  * every scripted run); a window closes at the end instead. */
 int32_t WantsSummary(void);

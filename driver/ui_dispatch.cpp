@@ -4,6 +4,7 @@
 
 const UiFrontEnd *g_frontEnd;
 int32_t g_cancelled;
+UiInterruptHook volatile g_interruptHook;
 
 UiWindow CreateProgressWindow(UiInstance instance) {
   return g_frontEnd->createProgressWindow(instance);

@@ -19,14 +19,16 @@
 
 /* The start of an entry point on a connection or statement handle: the
  * handle checked, its diagnostics cleared, the connection held. */
-#define ENTER_DBC(h)                    \
-  Dbc *dbc = EnterDbc(h);               \
-  if (!dbc) return SQL_INVALID_HANDLE;  \
-  std::lock_guard<std::recursive_mutex> connectionHeld(dbc->lock)
-#define ENTER_STMT(h)                   \
-  Stmt *stmt = EnterStmt(h);            \
-  if (!stmt) return SQL_INVALID_HANDLE; \
-  std::lock_guard<std::recursive_mutex> connectionHeld(stmt->dbc->lock)
+#define ENTER_DBC(h)                                                  \
+  Dbc *dbc = EnterDbc(h);                                             \
+  if (!dbc) return SQL_INVALID_HANDLE;                                \
+  std::lock_guard<std::recursive_mutex> connectionHeld(dbc->lock);    \
+  CallMark watched(dbc, &dbc->diag)
+#define ENTER_STMT(h)                                                 \
+  Stmt *stmt = EnterStmt(h);                                          \
+  if (!stmt) return SQL_INVALID_HANDLE;                               \
+  std::lock_guard<std::recursive_mutex> connectionHeld(stmt->dbc->lock); \
+  CallMark watched(stmt->dbc, &stmt->diag)
 
 /* Records rc as the handle's last result and returns it. */
 inline SQLRETURN Leave(Diagnostics &diag, SQLRETURN rc) {

@@ -36,9 +36,12 @@ DS_EXPORT SQLRETURN SQL_API SQLGetStmtAttr(SQLHSTMT h, SQLINTEGER attribute, SQL
   return Leave(stmt->diag, GetStmtAttr(stmt, attribute, value));
 }
 
+/* SQLCancel comes from another thread while a call holds the connection:
+ * it takes no lock and leaves that call's diagnostics alone. */
 DS_EXPORT SQLRETURN SQL_API SQLCancel(SQLHSTMT h) {
-  ENTER_STMT(h);
-  return Leave(stmt->diag, Cancel(stmt));
+  Stmt *stmt = FindStmt(h);
+  if (!stmt) return SQL_INVALID_HANDLE;
+  return CancelCall(stmt->dbc);
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLBindParameter(SQLHSTMT h, SQLUSMALLINT number, SQLSMALLINT ioType,

@@ -113,6 +113,12 @@ class Backend {
   virtual const char *DbmsName() = 0;
   virtual std::string DbmsVersion() = 0;
   virtual std::string DatabaseName() = 0;
+  /* Whether a call under way can be stopped from another thread, and
+   * stopping it: asked politely, or with giveUp by giving up the
+   * connection, after which every call fails as a lost connection.
+   * Interrupt is the one method called without the connection lock. */
+  virtual bool CanInterrupt() { return false; }
+  virtual void Interrupt(bool /*giveUp*/) {}
   /* The server the data lives on, for SQL_SERVER_NAME; "" for a file. */
   virtual std::string ServerName() { return ""; }
   /* The backend's type for each word of the utility, by TypeWordId. */

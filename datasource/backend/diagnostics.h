@@ -35,6 +35,12 @@ class Diagnostics {
     return records_[used_++];
   }
   void Append(const DiagRecord &r) { Add() = r; }
+  /* A record before the others: the reason that explains them. */
+  void Prepend(const DiagRecord &r) {
+    Add();
+    for (size_t i = used_ - 1; i > 0; i--) records_[i] = records_[i - 1];
+    records_[0] = r;
+  }
 
  private:
   std::vector<DiagRecord> records_;

@@ -11,6 +11,10 @@
 
 /* An hour: longer batches would hold the database from other writers. */
 static const long kMaxCommitInterval = 3600000;
+/* Seconds a server may take to answer one call before it is given up
+ * (only a backend that can be interrupted: PostgreSQL); 0 for no limit. */
+static const long kDefaultQueryTimeout = 60;
+static const long kMaxQueryTimeout = 86400;
 
 SQLRETURN AllocConnection(Env *env, SQLHANDLE *output) {
   Dbc *dbc = new Dbc;
@@ -25,6 +29,7 @@ SQLRETURN Disconnect(Dbc *dbc) {
   SQLRETURN rc = CommitBatch(dbc, dbc->diag);
   EndTransaction(dbc, SQL_ROLLBACK, dbc->diag);
   while (!dbc->statements.empty()) FreeStatement(dbc->statements.back());
+  StopCallWatch(dbc);
   dbc->backend.reset();
   dbc->charset.Open("");
   return rc;
@@ -68,6 +73,10 @@ static SQLRETURN OpenBackend(Dbc *dbc) {
   if (interval < 0)
     return PostError(dbc->diag, "HY024", 0, "CommitInterval must be a number of milliseconds: " +
                                                 dbc->settings.Get("CommitInterval"));
+  long queryTimeout = dbc->settings.GetNumber("QueryTimeout", kDefaultQueryTimeout, kMaxQueryTimeout);
+  if (queryTimeout < 0)
+    return PostError(dbc->diag, "HY024", 0, "QueryTimeout must be a number of seconds: " +
+                                                dbc->settings.Get("QueryTimeout"));
   std::string backend = dbc->settings.Get("Backend", "SQLite");
   if (SameKey(backend, "SQLite")) dbc->backend = OpenSqliteBackend(dbc->settings, dbc->diag);
   else if (SameKey(backend, "ODBC")) dbc->backend = OpenOdbcBackend(dbc->settings, dbc->diag);
@@ -75,6 +84,7 @@ static SQLRETURN OpenBackend(Dbc *dbc) {
   else return PostError(dbc->diag, "HY024", 0, "Unknown Backend: " + backend);
   if (!dbc->backend) return SQL_ERROR;
   StartGroupCommit(dbc, interval);
+  StartCallWatch(dbc, queryTimeout * 1000);
   return SQL_SUCCESS;
 }
 

@@ -13,3 +13,8 @@ Env *EnterEnv(SQLHANDLE h) { return Enter<Env>(h, KIND_ENV); }
 Dbc *EnterDbc(SQLHANDLE h) { return Enter<Dbc>(h, KIND_DBC); }
 Stmt *EnterStmt(SQLHANDLE h) { return Enter<Stmt>(h, KIND_STMT); }
 
+
+Stmt *FindStmt(SQLHANDLE h) {
+  Stmt *p = (Stmt *)h;
+  return p && p->kind == KIND_STMT ? p : nullptr;
+}

@@ -15,6 +15,7 @@
 
 #include "backend/backend.h"
 #include "backend/diagnostics.h"
+#include "core/call_watch.h"
 #include "core/group_commit.h"
 #include "core/settings.h"
 #include "text/charset.h"
@@ -38,6 +39,7 @@ struct Dbc {
   std::vector<struct Stmt *> statements; /* freed by SQLDisconnect if the application did not */
   std::recursive_mutex lock; /* held by every call on the connection and its statements, and by the timer */
   GroupCommit group;
+  CallWatch watch;
 };
 
 struct Param {
@@ -83,5 +85,8 @@ inline SQLINTEGER OdbcVersion(const Stmt *stmt) { return stmt->dbc->env->odbcVer
 Env *EnterEnv(SQLHANDLE h);
 Dbc *EnterDbc(SQLHANDLE h);
 Stmt *EnterStmt(SQLHANDLE h);
+/* The statement handle checked, its diagnostics left alone: for SQLCancel,
+ * which comes while another thread's call owns them. */
+Stmt *FindStmt(SQLHANDLE h);
 
 #endif

@@ -174,4 +174,3 @@ SQLRETURN GetStmtAttr(Stmt *stmt, SQLINTEGER attribute, SQLPOINTER value) {
 SQLRETURN Execute(Stmt *stmt) { return ExecutePrepared(stmt, true); }
 
 /* Every call runs to its end before it returns: there is nothing to cancel. */
-SQLRETURN Cancel(Stmt *) { return SQL_SUCCESS; }

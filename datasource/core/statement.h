@@ -18,7 +18,6 @@ SQLRETURN Prepare(Stmt *stmt, SQLCHAR *sql, SQLINTEGER length);
 /* SQLExecute: the prepared statement, which may join a group commit. */
 SQLRETURN Execute(Stmt *stmt);
 SQLRETURN ExecDirect(Stmt *stmt, SQLCHAR *sql, SQLINTEGER length);
-SQLRETURN Cancel(Stmt *stmt);
 
 SQLRETURN SetStmtAttr(Stmt *stmt, SQLINTEGER attribute, SQLPOINTER value);
 SQLRETURN GetStmtAttr(Stmt *stmt, SQLINTEGER attribute, SQLPOINTER value);

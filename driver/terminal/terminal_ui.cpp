@@ -10,6 +10,8 @@
  * The run ends with its summary there too. */
 #include <editline/readline.h>
 #include <errno.h>
+#include <fcntl.h>
+#include <pthread.h>
 #include <poll.h>
 #include <signal.h>
 #include <stdio.h>
@@ -38,11 +40,42 @@ static long long s_lastPaint; /* when it was drawn, in nanoseconds */
 static char s_count[COUNT_TEXT_SIZE];
 static const char *s_givenFile; /* the command line's file, resolved */
 
+/* Ctrl-C while the run waits inside the data source reaches the run's
+ * interrupt hook through this pipe and a thread of its own, since a
+ * signal handler may call almost nothing. */
+static int s_interruptPipe[2] = {-1, -1};
+
 static void OnInterrupt(int) {
   s_interrupted = 1;
+  if (s_interruptPipe[1] >= 0) {
+    ssize_t written = write(s_interruptPipe[1], "", 1);
+    (void)written; /* a full pipe has a wake-up in it already */
+  }
+}
+
+static void *ForwardInterrupts(void *) {
+  char byte;
+  while (read(s_interruptPipe[0], &byte, 1) == 1 || errno == EINTR)
+    if (g_interruptHook) g_interruptHook();
+  return 0;
+}
+
+/* The forwarder never takes SIGINT itself: the main thread's waiting
+ * read must see it. */
+static void StartForwarder(void) {
+  if (s_interruptPipe[0] >= 0 || pipe2(s_interruptPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  fcntl(s_interruptPipe[0], F_SETFL, 0); /* the forwarder blocks, the handler never */
+  sigset_t interrupt, before;
+  sigemptyset(&interrupt);
+  sigaddset(&interrupt, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &interrupt, &before);
+  pthread_t forwarder;
+  if (pthread_create(&forwarder, 0, ForwardInterrupts, 0) == 0) pthread_detach(forwarder);
+  pthread_sigmask(SIG_SETMASK, &before, 0);
 }
 
 static void CatchInterrupt(void) {
+  StartForwarder();
   struct sigaction sa;
   memset(&sa, 0, sizeof sa);
   sa.sa_handler = OnInterrupt;

@@ -145,6 +145,11 @@ SQLRETURN SQL_API SQLGetData(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cTy
   return CopyText(rows, value, size);
 }
 
+SQLRETURN SQL_API SQLCancel(SQLHSTMT stmt) {
+  LogCall("SQLCancel(" + Handle(stmt) + ")");
+  return Result("SQLCancel");
+}
+
 SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT completion) {
   LogCall("SQLEndTran(" + std::to_string(type) + "," + Handle(handle) + "," + std::to_string(completion) + ")");
   return Result("SQLEndTran");

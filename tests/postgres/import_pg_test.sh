@@ -4,7 +4,8 @@
 # psql sees them; a table that exists, a value refused by the core and one
 # refused by the server; pyodbc reading the table with the same rows and
 # Python types as from SQLite; a server killed during a run, which keeps
-# every committed row; and a server stopped before the run. The imports
+# every committed row; a server that stops answering, given up by
+# QueryTimeout or at Ctrl-C; and a server stopped before the run. The imports
 # run with a commit per row and with CommitInterval = 100, where the rows
 # of a batch reach the server by COPY and a refusal comes at its commit.
 #   import_pg_test.sh <lumetra-import> <liblumetraodbc.so>
@@ -178,6 +179,48 @@ kill_during_run() {
 for interval in 0 100; do
   for how in stop terminate; do kill_during_run "$interval" "$how"; done
 done
+
+# A server that stops answering in the middle of a run (its backend
+# stopped with SIGSTOP, as a network partition looks): the run ends within
+# seconds, by QueryTimeout or at Ctrl-C, and the count it leaves is what
+# the table holds.
+stop_answering() {
+  local end=$1 limit=$2
+  dsn 100
+  printf 'QueryTimeout = %s\n' "$limit" >> "$work/dsn/odbc.ini"
+  sql 'DROP TABLE IF EXISTS big' >/dev/null
+  (cd "$work/files" && exec timeout 60 "$program" big.cdf </dev/null >"$work/big.out" 2>&1) &
+  local runner=$! seen=0 backend
+  for _ in $(seq 1 200); do
+    seen=$(sql "SELECT count(*) FROM big" 2>/dev/null || echo 0)
+    [ "$seen" -lt 2000 ] || break
+    sleep 0.02
+  done
+  backend=$(sql "SELECT pid FROM pg_stat_activity WHERE application_name = 'Lumetra Data Source'")
+  kill -STOP $backend
+  local stopped=$SECONDS
+  [ "$end" = ctrl-c ] && { sleep 1; kill -INT "$runner"; }
+  set +e
+  wait "$runner"
+  rc=$?
+  set -e
+  local took=$((SECONDS - stopped))
+  kill -CONT $backend
+  out=$(tr '\r' '\n' <"$work/big.out")
+  if [ "$end" = ctrl-c ]; then
+    expect 130 "Ctrl-C while the server does not answer"
+  else
+    expect 1 "a server that does not answer"
+    grep -q "The server did not answer within $limit s (QueryTimeout)" <<<"$out" || fail "no reason: $out"
+  fi
+  [ "$took" -le 10 ] || fail "$end: the run went on for $took s after the server stopped"
+  counted=$(grep -o 'Importing [0-9]*' <<<"$out" | tail -n 1 | awk '{print $2}')
+  stored=$(sql "SELECT count(*) FROM big")
+  [ "$counted" = "$stored" ] || fail "$end: $counted left on screen, $stored stored: $out"
+  echo "server stopped answering, $end: ended after $took s with $counted counted and stored"
+}
+stop_answering timeout 2
+stop_answering ctrl-c 0
 
 # A server stopped before the run: a clear connect failure, no table.
 bash "$server" stop "$pg"

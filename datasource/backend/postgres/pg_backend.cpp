@@ -21,6 +21,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/socket.h>
 
 #include <charconv>
 #include <functional>
@@ -579,7 +580,19 @@ class PgPrepared : public Prepared {
 
 class PgBackend : public Backend {
  public:
-  explicit PgBackend(PGconn *conn) : c_(conn) {}
+  explicit PgBackend(PGconn *conn) : c_(conn), cancel_(PQgetCancel(conn)) {}
+  ~PgBackend() override { PQfreeCancel(cancel_); }
+
+  /* From the watch thread: the server is asked to cancel what it runs
+   * (libpq's request is safe from any thread); one that does not answer,
+   * as a stopped or unreachable server, loses its socket, which ends the
+   * wait of the call under way as a lost connection. */
+  bool CanInterrupt() override { return cancel_ != nullptr; }
+  void Interrupt(bool giveUp) override {
+    char error[256];
+    if (!giveUp) PQcancel(cancel_, error, sizeof error);
+    else if (PQsocket(c_.conn()) >= 0) shutdown(PQsocket(c_.conn()), SHUT_RDWR);
+  }
 
   const char *DbmsName() override { return "PostgreSQL"; }
   std::string DbmsVersion() override {
@@ -715,6 +728,7 @@ class PgBackend : public Backend {
   }
 
   PgConnection c_;
+  PGcancel *cancel_;
   long statements_ = 0;
 };
 
@@ -739,8 +753,22 @@ std::unique_ptr<Backend> OpenPostgresBackend(const ConnectionKeys &settings, Dia
     keys.push_back(k.libpq);
     values.push_back(v);
   }
-  keys.insert(keys.end(), {"client_encoding", "application_name", "options", "connect_timeout"});
-  values.insert(values.end(), {"UTF8", "Lumetra Data Source", kSessionOptions, "15"});
+  /* A peer that is gone (a network that fails, a host that is off) is
+   * noticed within about a minute: by TCP keepalives when the connection
+   * is idle, by the time limit on data the peer has not acknowledged when
+   * it is not. The DSN may change each limit. */
+  static const Key kNetworkKeys[] = {{"ConnectTimeout", "connect_timeout"},
+                                     {"KeepaliveIdle", "keepalives_idle"},
+                                     {"KeepaliveInterval", "keepalives_interval"},
+                                     {"KeepaliveCount", "keepalives_count"},
+                                     {"TcpUserTimeout", "tcp_user_timeout"}};
+  static const char *const kNetworkDefaults[] = {"15", "20", "10", "4", "60000"};
+  for (size_t i = 0; i < sizeof kNetworkKeys / sizeof *kNetworkKeys; i++) {
+    keys.push_back(kNetworkKeys[i].libpq);
+    values.push_back(settings.Get(kNetworkKeys[i].odbc, kNetworkDefaults[i]));
+  }
+  keys.insert(keys.end(), {"client_encoding", "application_name", "options", "keepalives"});
+  values.insert(values.end(), {"UTF8", "Lumetra Data Source", kSessionOptions, "1"});
   std::vector<const char *> vals;
   for (const std::string &v : values) vals.push_back(v.c_str());
   keys.push_back(nullptr);
