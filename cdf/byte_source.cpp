@@ -3,6 +3,7 @@
 
 #include <string.h>
 
+#include "charset.h"
 #include "failure.h"
 #include "lines.h"
 
@@ -22,6 +23,27 @@ void ResetCdfSource(void) {
   g_cdfEndedAtComma = 0;
   ResetCdfLines();
   ClearCdfFailure();
+  ResetCdfCharset();
+}
+
+/* 1 when one of the n bytes at p is 0x80 or more: eight at a time. */
+static int32_t HasHighByte(const unsigned char *p, int32_t n) {
+  uint64_t any = 0;
+  int32_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t word;
+    memcpy(&word, p + i, sizeof word);
+    any |= word;
+  }
+  for (; i < n; i++) any |= p[i];
+  return (any & 0x8080808080808080u) != 0;
+}
+
+/* While the code page is not settled, each buffer is looked at for text
+ * that settles it. */
+static void NoteBufferText(void) {
+  if (g_cdfCharset == CDF_CHARSET_UNDECIDED && HasHighByte(g_cdfBuffer, g_cdfBufferEnd))
+    NoteCdfBytes(g_cdfBuffer, g_cdfBufferEnd);
 }
 
 void SetCdfReadSize(int32_t size) {
@@ -37,6 +59,7 @@ int32_t RefillCdfSource(void) {
   g_cdfBufferEnd = got < 0 ? 0 : got;
   g_cdfBuffer[g_cdfBufferEnd] = 0;
   if (got < 0) FailCdfAt(CDF_READ_FAILED, 0);
+  NoteBufferText();
   return got >= 0;
 }
 
@@ -57,8 +80,14 @@ int32_t SkipCdfByteOrderMark(void) {
     g_cdfBufferEnd += got;
   }
   g_cdfBuffer[g_cdfBufferEnd] = 0;
-  if (g_cdfBufferEnd >= BYTE_ORDER_MARK_SIZE && memcmp(g_cdfBuffer, kByteOrderMark, BYTE_ORDER_MARK_SIZE) == 0)
+  if (g_cdfBufferEnd >= BYTE_ORDER_MARK_SIZE && memcmp(g_cdfBuffer, kByteOrderMark, BYTE_ORDER_MARK_SIZE) == 0) {
     g_cdfBufferPos = BYTE_ORDER_MARK_SIZE;
+    if (g_cdfCharset == CDF_CHARSET_UNDECIDED) {
+      g_cdfCharset = CDF_UTF8; /* the mark says so */
+      g_cdfCharsetSource = CHARSET_GUESSED;
+    }
+  }
+  NoteBufferText();
   return 1;
 }
 

@@ -19,6 +19,8 @@ static const char *const kFailureTexts[CDF_FAILURE_COUNT] = {
   "a closing quote is followed by something else than a comma or a line break",
   "the file holds a 0 byte, which is no text",
   "the file could not be read",
+  "a column name is longer than 8,191 bytes once its text is converted to UTF-8",
+  "a field is longer than 32,767 bytes once its text is converted to UTF-8",
 };
 
 void ClearCdfFailure(void) {

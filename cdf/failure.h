@@ -15,6 +15,8 @@ enum CdfFailure {
   CDF_AFTER_QUOTE,      /* a closing quote followed by another byte */
   CDF_ZERO_BYTE,        /* a 0 byte before the end of the data */
   CDF_READ_FAILED,      /* the platform's read failed */
+  CDF_NAME_TOO_LONG_AS_UTF8,  /* a column name that does not fit once converted */
+  CDF_FIELD_TOO_LONG_AS_UTF8, /* a field that does not fit once converted */
   CDF_FAILURE_COUNT
 };
 

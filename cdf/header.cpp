@@ -6,6 +6,7 @@
 #include "cdf_reader.h"
 #include "columns.h"
 #include "byte_source.h"
+#include "charset.h"
 #include "convert.h"
 #include "failure.h"
 #include "lines.h"
@@ -115,11 +116,24 @@ static void SizeOptionGroups(void) {
   }
 }
 
+/* Converts the names to UTF-8 when the file's code page asks for it; 0
+ * when one no longer fits. */
+static int32_t ConvertNames(void) {
+  for (int32_t i = 0; i < g_columnCount; i++) {
+    char *name = g_columns[i].name;
+    if (ConvertCdfText(name, (int32_t)strlen(name), COLUMN_NAME_SIZE) < 0) {
+      FailCdf(CDF_NAME_TOO_LONG_AS_UTF8, CdfLineAt(g_cdfBufferPos > 0 ? g_cdfBufferPos - 1 : 0));
+      return 0;
+    }
+  }
+  return 1;
+}
+
 int32_t ReadCdfHeader(int32_t *endOfFile) {
   g_columnCount = 0;
   memset(&g_cdfReport, 0, sizeof g_cdfReport);
   if (!SkipCdfByteOrderMark()) return 0;
-  if (!ReadColumnNames(endOfFile)) return 0;
+  if (!ReadColumnNames(endOfFile) || !ConvertNames()) return 0;
   SizeOptionGroups();
   PlanCdfConversions();
   return 1;

@@ -173,6 +173,7 @@ int32_t ReadCdfRecord(int32_t *endOfFile, int32_t *endOfLine) {
   }
   if (!SkipSurplusFields(endOfFile, endOfLine)) return 0;
   *endOfLine = 0;
+  if (!ConvertRecordTexts(s_lengths)) return 0;
   ConvertMeasuredColumns(s_lengths);
   return 1;
 }

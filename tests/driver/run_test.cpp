@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "charset.h"
 #include "fake_odbc.h"
 #include "run.h"
 #include "scripted_ui.h"
@@ -30,7 +31,8 @@ std::vector<std::string> RunScripted(const UiScript &script, const OdbcFault &fa
 }
 
 const std::vector<std::string> kConnect = {
-  "SQLAllocEnv()", "SQLAllocConnect(env)", "SQLConnect(dbc,Lumetra Data Source,NTS,null,0,null,0)",
+  "SQLAllocEnv()", "SQLAllocConnect(env)",
+  "SQLDriverConnect(dbc,null,DSN=Lumetra Data Source;Charset=UTF-8,NTS,1024,0)",
   "SQLAllocStmt(dbc)"};
 const char kCommit[] = "SQLEndTran(2,dbc,0)"; /* SQL_HANDLE_DBC, SQL_COMMIT */
 const std::vector<std::string> kTeardown = {"SQLFreeStmt(stmt,1)", "SQLDisconnect(dbc)", "SQLFreeConnect(dbc)",
@@ -102,7 +104,7 @@ TEST(Run, EveryOdbcCallFailingInTurn) {
   const struct { const char *call; int occurrence; std::string shown; const char *errorHandles; std::vector<std::string> tail; const char *count; } cases[] = {
     {"SQLAllocEnv", 1, "ODBC call failed", nullptr, {"DestroyProgressWindow"}, ""},
     {"SQLAllocConnect", 1, "driver says no", "SQLError(env,null,null", {"SQLFreeEnv(env)", "DestroyProgressWindow"}, ""},
-    {"SQLConnect", 1, "driver says no", "SQLError(env,dbc,null", noStmt, ""},
+    {"SQLDriverConnect", 1, "driver says no", "SQLError(env,dbc,null", noStmt, ""},
     {"SQLAllocStmt", 1, "driver says no", "SQLError(env,dbc,null", noStmt, ""},
     {"SQLExecDirect", 1, "driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
     {"SQLBindParameter", 2, "driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
@@ -140,7 +142,7 @@ TEST(Run, EveryOdbcCallFailingInTurn) {
 
 TEST(Run, SuccessWithInfoPassesSilently) {
   TempFolder dir;
-  for (const char *call : {"SQLConnect", "SQLExecDirect", "SQLBindParameter", "SQLPrepare", "SQLExecute", "SQLEndTran"}) {
+  for (const char *call : {"SQLDriverConnect", "SQLExecDirect", "SQLBindParameter", "SQLPrepare", "SQLExecute", "SQLEndTran"}) {
     OdbcFault fault;
     fault.call = call;
     fault.rc = SQL_SUCCESS_WITH_INFO;
@@ -351,6 +353,34 @@ TEST(Run, SummaryAtEveryEnd) {
       EXPECT_EQ(std::vector<std::string>(shown + 1, log.end()), kTeardown) << c.name;
     }
   }
+}
+
+/* The code page in the summary: said when guessed, with a warning that
+ * names --charset when the letters do not tell; nothing when given. */
+TEST(Run, CodePageInTheSummary) {
+  TempFolder dir;
+  const std::string place = "  in the data source \"Lumetra Data Source\": SQLite database /data/lumetra.db\n";
+  const struct { const char *name; std::string content; int32_t given; std::string tail; } cases[] = {
+    {"DOS letters", "a,b\nRen\x82" "e,M\x81nchen\n", CDF_CHARSET_UNDECIDED,
+     "  text read as CP850, as its letters show, and stored as UTF-8\n"},
+    {"Windows letters", "a,b\nRen\xe9" "e,M\xfcnchen\n", CDF_CHARSET_UNDECIDED,
+     "  text read as WINDOWS-1252, as its letters show, and stored as UTF-8\n"},
+    {"no letter tells", "a,b\nx,\xa3\n", CDF_CHARSET_UNDECIDED,
+     "  warning: the letters do not show the file's code page; the text was read as WINDOWS-1252.\n"
+     "  If letters look wrong, drop the table and import the file again with --charset CP850 or CP437\n"},
+    {"given", "a,b\nx,\xa3\n", CDF_CP850, ""},
+    {"UTF-8", "a,b\nRen\xc3\xa9" "e,x\n", CDF_CHARSET_UNDECIDED, ""},
+    {"ASCII", "a,b\nx,y\n", CDF_CHARSET_UNDECIDED, ""},
+  };
+  for (const auto &c : cases) {
+    UseCdfCharset(c.given);
+    UiScript script;
+    script.chosenFile = dir.Write("t.cdf", c.content);
+    script.wantsSummary = true;
+    RunScripted(script);
+    EXPECT_EQ(g_summary, "1 record imported into the table \"t\"\n" + place + c.tail) << c.name;
+  }
+  UseCdfCharset(CDF_CHARSET_UNDECIDED);
 }
 
 /* An option group's column holds every value its members can make: up to
