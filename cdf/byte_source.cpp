@@ -26,23 +26,10 @@ void ResetCdfSource(void) {
   ResetCdfCharset();
 }
 
-/* 1 when one of the n bytes at p is 0x80 or more: eight at a time. */
-static int32_t HasHighByte(const unsigned char *p, int32_t n) {
-  uint64_t any = 0;
-  int32_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    uint64_t word;
-    memcpy(&word, p + i, sizeof word);
-    any |= word;
-  }
-  for (; i < n; i++) any |= p[i];
-  return (any & 0x8080808080808080u) != 0;
-}
-
 /* While the code page is not settled, each buffer is looked at for text
  * that settles it. */
 static void NoteBufferText(void) {
-  if (g_cdfCharset == CDF_CHARSET_UNDECIDED && HasHighByte(g_cdfBuffer, g_cdfBufferEnd))
+  if (g_cdfCharset == CDF_CHARSET_UNDECIDED && HasCdfHighByte((const char *)g_cdfBuffer, g_cdfBufferEnd))
     NoteCdfBytes(g_cdfBuffer, g_cdfBufferEnd);
 }
 

@@ -116,12 +116,26 @@ static int32_t Utf8Length(uint32_t c) {
   return c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
 }
 
+/* The position of the first byte from 0x80 up in the n bytes at t, n when
+ * there is none: eight at a time, as most texts have none. */
+static int32_t FirstHighByte(const unsigned char *t, int32_t n) {
+  int32_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t word;
+    memcpy(&word, t + i, sizeof word);
+    if (word & 0x8080808080808080u) break;
+  }
+  for (; i < n; i++)
+    if (t[i] >= 0x80) return i;
+  return n;
+}
+
 int32_t ConvertCdfText(char *text, int32_t length, int32_t size) {
   if (!CdfTextNeedsConversion()) return length;
   const uint16_t *half = kCdfUpperHalf[g_cdfCharset];
   unsigned char *t = (unsigned char *)text;
   int32_t converted = length;
-  for (int32_t i = 0; i < length; i++)
+  for (int32_t i = FirstHighByte(t, length); i < length; i++)
     if (t[i] >= 0x80) converted += Utf8Length(half[t[i] - 0x80]) - 1;
   if (converted == length) return length;
   if (converted >= size) return -1;

@@ -9,6 +9,7 @@
 #define LUMETRA_CHARSET_H
 
 #include <stdint.h>
+#include <string.h>
 
 enum CdfCharset {
   CDF_CHARSET_UNDECIDED = -1, /* no byte from 0x80 up read yet */
@@ -61,6 +62,20 @@ int32_t GuessCdfCharset(const unsigned char *bytes, int32_t n, int32_t *sure);
 /* 1 when texts read now must be converted to UTF-8. */
 static inline int32_t CdfTextNeedsConversion(void) {
   return g_cdfCharset >= 0 && g_cdfCharset < CDF_SINGLE_BYTE_PAGES;
+}
+
+/* 1 when one of the n bytes at text is 0x80 or more: eight at a time, as
+ * most texts have none. */
+static inline int32_t HasCdfHighByte(const char *text, int32_t n) {
+  uint64_t any = 0;
+  int32_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t word;
+    memcpy(&word, text + i, sizeof word);
+    any |= word;
+  }
+  for (; i < n; i++) any |= (unsigned char)text[i];
+  return (any & 0x8080808080808080u) != 0;
 }
 
 /* Converts the length bytes of text from the code page in use to UTF-8,

@@ -304,6 +304,7 @@ int32_t ConvertRecordTexts(int32_t *lengths) {
   if (!CdfTextNeedsConversion()) return 1;
   for (int32_t k = 0; k < s_plan.textCount; k++) {
     int32_t i = s_plan.texts[k];
+    if (!HasCdfHighByte(g_columns[i].text, lengths[i])) continue;
     int32_t n = ConvertCdfText(g_columns[i].text, lengths[i], COLUMN_TEXT_SIZE);
     if (n < 0) {
       FailCdf(CDF_FIELD_TOO_LONG_AS_UTF8, CdfRecordLine());
