@@ -67,11 +67,16 @@ TextResult Charset::ToUtf8(const char *s, size_t n, std::string *out, size_t *ba
     Windows1252ToUtf8(s, n, out);
     return TEXT_CONVERTED;
   }
+  if (IsUtf8Name(name_)) { /* checked, not converted */
+    if (IsValidUtf8(s, n)) return TEXT_KEPT;
+    *badOffset = InvalidUtf8Offset(s, n);
+    return TEXT_INVALID;
+  }
   return Convert(in_, s, n, out, false, badOffset) ? TEXT_CONVERTED : TEXT_INVALID;
 }
 
 void Charset::FromUtf8(const char *s, size_t n, std::string *out) const {
-  if (!Explicit()) {
+  if (!Explicit() || IsUtf8Name(name_)) {
     out->assign(s, n);
     return;
   }
