@@ -18,6 +18,7 @@ enum { SHOWN_TEXT_LIMIT = 60, PLACE_SIZE = 4 * SHOWN_TEXT_LIMIT + 256, MESSAGE_S
 
 static char s_message[MESSAGE_SIZE];
 
+/* How the driver's message of a refused value names its parameter. */
 static const char kParameterMark[] = "(parameter ";
 
 const char *FileNameOf(const char *path) {
