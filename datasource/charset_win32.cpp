@@ -63,11 +63,6 @@ TextResult Charset::ToUtf8(const char *s, size_t n, std::string *out, size_t *ba
     Windows1252ToUtf8(s, n, out);
     return TEXT_CONVERTED;
   }
-  if (codePage_ == CP_UTF8) { /* checked, not converted */
-    if (IsValidUtf8(s, n)) return TEXT_KEPT;
-    *badOffset = InvalidUtf8Offset(s, n);
-    return TEXT_INVALID;
-  }
   std::u16string wide;
   if (!ToWide(codePage_, s, n, &wide)) {
     /* The code pages named are single-byte but UTF-8: find the first
