@@ -308,6 +308,7 @@ int32_t ConvertRecordTexts(int32_t *lengths) {
     int32_t n = ConvertCdfText(g_columns[i].text, lengths[i], COLUMN_TEXT_SIZE);
     if (n < 0) {
       FailCdf(CDF_FIELD_TOO_LONG_AS_UTF8, CdfRecordLine());
+      NoteCdfFailureField(i);
       return 0;
     }
     lengths[i] = n;

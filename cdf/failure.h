@@ -22,6 +22,7 @@ enum CdfFailure {
 
 extern int32_t g_cdfFailure;     /* a CdfFailure */
 extern int64_t g_cdfFailureLine; /* its line, from 1 */
+extern int32_t g_cdfFailureField; /* the field of its line, from 0; -1 when none is to blame */
 
 /* Forgets the failure; called when a file is opened. */
 void ClearCdfFailure(void);
@@ -32,6 +33,9 @@ void FailCdf(int32_t failure, int64_t line);
 
 /* The same at the line of buffer position pos. */
 void FailCdfAt(int32_t failure, int32_t pos);
+
+/* Notes which field of the line the noted failure is in. */
+void NoteCdfFailureField(int32_t field);
 
 /* The reason in words, without the place: "a field is longer than ...". */
 const char *CdfFailureText(int32_t failure);

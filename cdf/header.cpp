@@ -90,6 +90,7 @@ static int32_t ReadColumnNames(int32_t *endOfFile) {
     char *name = g_columnCount < MAX_COLUMNS ? g_columns[g_columnCount].name : s_surplusName;
     if (!ReadCdfField(name, COLUMN_NAME_SIZE, &endOfLine, endOfFile)) {
       if (g_cdfFailure == CDF_FIELD_TOO_LONG) g_cdfFailure = CDF_NAME_TOO_LONG;
+      NoteCdfFailureField(g_columnCount);
       return 0;
     }
     int32_t lineEnded = endOfLine || *endOfFile;
@@ -97,6 +98,7 @@ static int32_t ReadColumnNames(int32_t *endOfFile) {
     if (g_columnCount == MAX_COLUMNS) {
       /* the byte before the position ended the field: the line it is on */
       FailCdfAt(CDF_TOO_MANY_COLUMNS, g_cdfBufferPos > 0 ? g_cdfBufferPos - 1 : 0);
+      NoteCdfFailureField(MAX_COLUMNS);
       return 0;
     }
     MakeColumn(g_columnCount);

@@ -96,7 +96,7 @@ static int32_t ImportRecords(RunState *s) {
   char countText[COUNT_TEXT_SIZE];
   for (;;) {
     if (!ReadCdfRecord(&endOfFile, &endOfLine)) {
-      ShowReadFailure(s->window, s->fileName);
+      ShowReadFailure(s->window, s->fileName, 0);
       return 0;
     }
     if (!endOfLine) {
@@ -138,7 +138,7 @@ int32_t RunImport(UiInstance instance) {
     goto teardown;
   }
   if (!ReadCdfHeader(&endOfFile)) {
-    ShowReadFailure(s.window, fileName);
+    ShowReadFailure(s.window, fileName, 1);
     goto teardown;
   }
   if (g_columnCount == 0) {

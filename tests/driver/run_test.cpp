@@ -72,7 +72,7 @@ TEST(Run, EndsBeforeOdbc) {
     {"missing file", dir.path + "/missing.cdf", "Could not open file missing.cdf: No such file or directory"},
     {"a folder", dir.path + "/sub", "Could not open file sub: Is a directory"},
     {"header error", dir.Write("bad.cdf", "\"Name\"x,Age\r\n"),
-     "Error reading file bad.cdf, line 1: a closing quote is followed by something else than a comma or a line "
+     "Error reading file bad.cdf, line 1, field 1: a closing quote is followed by something else than a comma or a line "
      "break"},
     {"empty file", dir.Write("empty.cdf", ""),
      "Error reading file empty.cdf: there is no header line; the first line must name the columns, such as "
@@ -204,7 +204,7 @@ TEST(Run, LinesWithoutRecordsAndTheEndOfTheFile) {
     {"header only, no line break", "a,b", 0, "", nullptr},
     {"header only, with line break", "a,b\r\n", 0, "", nullptr},
     {"0 byte in a record line", std::string("a,b\n1,2\n3,\0" "4\n5,6\n", 16), 1, "1",
-     "Error reading file t.cdf, line 3: the file holds a 0 byte, which is no text"},
+     "Error reading file t.cdf, line 3, column b: the file holds a 0 byte, which is no text"},
     {"0 bytes padding the end", std::string("a,b\n1,2\n3,4\n\0\0\x1a\0", 16), 2, "2", nullptr},
     {"table of one column", "Name\nann\nbob\n", 2, "2", nullptr},
   };
@@ -225,7 +225,7 @@ TEST(Run, RecordErrorAfterInserts) {
   script.chosenFile = dir.Write("t.cdf", "a,b\n1,2\n3,\"4\"x\n5,6\n");
   std::vector<std::string> log = RunScripted(script);
   EXPECT_EQ(LoggedCalls("SQLExecute").size(), 1u);
-  EXPECT_EQ(g_messages, std::vector<std::string>{"Error reading file t.cdf, line 3: a closing quote is followed by "
+  EXPECT_EQ(g_messages, std::vector<std::string>{"Error reading file t.cdf, line 3, column b: a closing quote is followed by "
                                                  "something else than a comma or a line break"});
   EXPECT_EQ(g_outcome, RUN_FAILED);
   EXPECT_TRUE(LoggedCalls("SQLEndTran").empty());
@@ -243,26 +243,26 @@ TEST(Run, ReadFailuresSayWhyAndWhere) {
   const std::string longName = "\n" + std::string(8192, 'n') + ",b\n";
   const struct { const char *name; std::string content; size_t executes; std::string reason; } cases[] = {
     {"more than 256 columns", wide + "\n1,2\n", 0,
-     "line 1: the header line has more than 256 fields, more columns than a table can take"},
-    {"a name too long", longName, 0, "line 2: a column name is longer than 8,191 bytes"},
-    {"a field too long", tooLong, 1, "line 3: a field is longer than 32,767 bytes"},
+     "line 1, field 257: the header line has more than 256 fields, more columns than a table can take"},
+    {"a name too long", longName, 0, "line 2, field 1: a column name is longer than 8,191 bytes"},
+    {"a field too long", tooLong, 1, "line 3, column Notes: a field is longer than 32,767 bytes"},
     {"quote never closed", "a,b\n1,2\n3,\"open\n4,5\n", 1,
-     "line 3: a quoted field starts here and is not closed before the end of the file"},
+     "line 3, column b: a quoted field starts here and is not closed before the end of the file"},
     {"quote never closed, escape last", "a,b\n1,2\n3,\"open\\", 1,
-     "line 3: a quoted field starts here and is not closed before the end of the file"},
-    {"0 byte", std::string("a,b\n1,2\n3,4\n5,\0" "6\n", 17), 2, "line 4: the file holds a 0 byte, which is no text"},
+     "line 3, column b: a quoted field starts here and is not closed before the end of the file"},
+    {"0 byte", std::string("a,b\n1,2\n3,4\n5,\0" "6\n", 17), 2, "line 4, column b: the file holds a 0 byte, which is no text"},
     {"byte after a quote, CR LF", "a,b\r\n1,2\r\n3,\"4\"x\r\n", 1,
-     "line 3: a closing quote is followed by something else than a comma or a line break"},
+     "line 3, column b: a closing quote is followed by something else than a comma or a line break"},
     {"backslash after a quote", "a,b\n1,\"2\"\\n\n", 0,
-     "line 2: a closing quote is followed by something else than a comma or a line break"},
+     "line 2, column b: a closing quote is followed by something else than a comma or a line break"},
     {"blank lines counted", "\n\na,b\n1,2\n\n\r\n3,\"x\"y\n", 1,
-     "line 7: a closing quote is followed by something else than a comma or a line break"},
+     "line 7, column b: a closing quote is followed by something else than a comma or a line break"},
     {"quoted line breaks counted", "a,b\n\"two\r\nlines\",2\n\"x\"y,3\n", 1,
-     "line 4: a closing quote is followed by something else than a comma or a line break"},
+     "line 4, column a: a closing quote is followed by something else than a comma or a line break"},
     {"lone CR ends a line", "a,b\r1,2\r3,4\r\"5\" ,6\r", 2,
-     "line 4: a closing quote is followed by something else than a comma or a line break"},
+     "line 4, column a: a closing quote is followed by something else than a comma or a line break"},
     {"UTF-8 mark before the header", "\xef\xbb\xbf" "a,b\n1,\"2\"x\n", 0,
-     "line 2: a closing quote is followed by something else than a comma or a line break"},
+     "line 2, column b: a closing quote is followed by something else than a comma or a line break"},
   };
   for (const auto &c : cases) {
     UiScript script;

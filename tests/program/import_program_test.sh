@@ -69,7 +69,7 @@ expect 1 "table exists"
 # with its line and reason, then the rows the table keeps.
 run - broken.cdf
 expect 1 "read failure"
-[ "$out" = "$caption  Importing 1"$'\n'"lumetra-import: Error reading file broken.cdf, line 3: a closing quote is followed by something else than a comma or a line break"$'\n''The table "broken" keeps 1 row'$'\n'"$place" ] \
+[ "$out" = "$caption  Importing 1"$'\n'"lumetra-import: Error reading file broken.cdf, line 3, column b: a closing quote is followed by something else than a comma or a line break"$'\n''The table "broken" keeps 1 row'$'\n'"$place" ] \
   || fail "read failure output: $out"
 [ "$(rows broken)" = '1|2' ] || fail "rows before the read failure: $(rows broken)"
 
