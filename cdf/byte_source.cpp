@@ -26,11 +26,12 @@ void ResetCdfSource(void) {
   ResetCdfCharset();
 }
 
-/* While the code page is not settled, each buffer is looked at for text
- * that settles it. */
+/* While the code page is not settled, each buffer is looked at for a
+ * byte that the lines read from it must then be looked at for. */
 static void NoteBufferText(void) {
-  if (g_cdfCharset == CDF_CHARSET_UNDECIDED && HasCdfHighByte((const char *)g_cdfBuffer, g_cdfBufferEnd))
-    NoteCdfBytes(g_cdfBuffer, g_cdfBufferEnd);
+  if (g_cdfCharset == CDF_CHARSET_UNDECIDED && !g_cdfHighBytesRead &&
+      HasCdfHighByte((const char *)g_cdfBuffer, g_cdfBufferEnd))
+    g_cdfHighBytesRead = 1;
 }
 
 void SetCdfReadSize(int32_t size) {

@@ -7,6 +7,7 @@
 
 int32_t g_cdfCharset = CDF_CHARSET_UNDECIDED;
 int32_t g_cdfCharsetSource = CHARSET_GIVEN;
+int32_t g_cdfHighBytesRead;
 static int32_t s_givenCharset = CDF_CHARSET_UNDECIDED;
 
 struct CharsetName {
@@ -42,12 +43,24 @@ void UseCdfCharset(int32_t charset) {
 void ResetCdfCharset(void) {
   g_cdfCharset = s_givenCharset;
   g_cdfCharsetSource = CHARSET_GIVEN;
+  g_cdfHighBytesRead = 0;
 }
 
-void NoteCdfBytes(const unsigned char *bytes, int32_t n) {
+/* The texts of a line, one after the other, each ended by a line break. */
+enum { SAMPLE_SIZE = 65536 };
+static unsigned char s_sample[SAMPLE_SIZE];
+
+void SettleCdfCharset(const char *const *texts, const int32_t *lengths, int32_t count) {
   if (g_cdfCharset != CDF_CHARSET_UNDECIDED) return;
+  int32_t n = 0;
+  for (int32_t i = 0; i < count && n < SAMPLE_SIZE; i++) {
+    int32_t take = lengths[i] < SAMPLE_SIZE - 1 - n ? lengths[i] : SAMPLE_SIZE - 1 - n;
+    memcpy(s_sample + n, texts[i], (size_t)take);
+    n += take;
+    s_sample[n++] = '\n';
+  }
   int32_t sure;
-  int32_t charset = GuessCdfCharset(bytes, n, &sure);
+  int32_t charset = GuessCdfCharset(s_sample, n, &sure);
   if (charset == CDF_CHARSET_UNDECIDED) return;
   g_cdfCharset = charset;
   g_cdfCharsetSource = sure ? CHARSET_GUESSED : CHARSET_UNCLEAR;

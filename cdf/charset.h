@@ -1,10 +1,13 @@
 /* charset.h: the code page of the CDF file's text. Text is stored as
  * UTF-8: a file in a single-byte code page is converted as it is read.
  * The code page is given (lumetra-import --charset), or settled by the
- * first buffer of the file that holds a byte from 0x80 up: valid UTF-8 is
- * UTF-8; otherwise the letters decide between WINDOWS-1252 and the DOS
- * code pages CP850 and CP437, and where they do not, WINDOWS-1252 is
- * taken and the guess is marked unclear, for the summary to say so. */
+ * texts of the first line that holds a byte from 0x80 up (the header's
+ * names, or a record's text columns), so that it does not depend on how
+ * the file is read: valid UTF-8 is UTF-8; otherwise the letters decide
+ * between WINDOWS-1252 and the DOS code pages CP850 and CP437, and where
+ * they do not, WINDOWS-1252 is taken and the guess is marked unclear, for
+ * the summary to say so. The byte source only tells when such a byte has
+ * come into its buffer, so that lines before it cost no look. */
 #ifndef LUMETRA_CHARSET_H
 #define LUMETRA_CHARSET_H
 
@@ -27,6 +30,7 @@ enum CdfCharsetSource { CHARSET_GIVEN, CHARSET_GUESSED, CHARSET_UNCLEAR };
 
 extern int32_t g_cdfCharset;       /* a CdfCharset */
 extern int32_t g_cdfCharsetSource; /* a CdfCharsetSource, once settled */
+extern int32_t g_cdfHighBytesRead; /* a byte from 0x80 up came into the buffer */
 
 /* The upper half (0x80 to 0xFF) of each single-byte page: the code
  * points, and letter classes (0 no letter, 1 lower case, 2 upper case). */
@@ -50,9 +54,14 @@ void UseCdfCharset(int32_t charset);
 /* Starts a file: the given code page, or none yet. */
 void ResetCdfCharset(void);
 
-/* Settles the code page from n bytes of the file when it is not settled
- * and they hold a byte from 0x80 up. */
-void NoteCdfBytes(const unsigned char *bytes, int32_t n);
+/* Settles the code page, when it is not yet, from the texts of a line:
+ * count texts, texts[i] of lengths[i] bytes. */
+void SettleCdfCharset(const char *const *texts, const int32_t *lengths, int32_t count);
+
+/* 1 while the code page may still be settled by the line just read. */
+static inline int32_t CdfCharsetUnsettled(void) {
+  return g_cdfCharset == CDF_CHARSET_UNDECIDED && g_cdfHighBytesRead;
+}
 
 /* The code page that n bytes of text show; *sure is 0 when their letters
  * do not tell WINDOWS-1252 from the DOS pages, or CP850 from CP437 where

@@ -300,7 +300,23 @@ void PlanCdfConversions(void) {
   }
 }
 
+/* Settles the code page by the record's text columns, when one of them
+ * holds a byte from 0x80 up. */
+static void SettleByRecord(const int32_t *lengths) {
+  static const char *texts[MAX_COLUMNS];
+  static int32_t textLengths[MAX_COLUMNS];
+  int32_t high = 0;
+  for (int32_t k = 0; k < s_plan.textCount; k++) {
+    int32_t i = s_plan.texts[k];
+    texts[k] = g_columns[i].text;
+    textLengths[k] = lengths[i];
+    high |= HasCdfHighByte(texts[k], textLengths[k]);
+  }
+  if (high) SettleCdfCharset(texts, textLengths, s_plan.textCount);
+}
+
 int32_t ConvertRecordTexts(int32_t *lengths) {
+  if (CdfCharsetUnsettled()) SettleByRecord(lengths);
   if (!CdfTextNeedsConversion()) return 1;
   for (int32_t k = 0; k < s_plan.textCount; k++) {
     int32_t i = s_plan.texts[k];

@@ -121,6 +121,15 @@ static void SizeOptionGroups(void) {
 /* Converts the names to UTF-8 when the file's code page asks for it; 0
  * when one no longer fits. */
 static int32_t ConvertNames(void) {
+  if (CdfCharsetUnsettled()) {
+    static const char *names[MAX_COLUMNS];
+    static int32_t lengths[MAX_COLUMNS];
+    for (int32_t i = 0; i < g_columnCount; i++) {
+      names[i] = g_columns[i].name;
+      lengths[i] = (int32_t)strlen(names[i]);
+    }
+    SettleCdfCharset(names, lengths, g_columnCount);
+  }
   for (int32_t i = 0; i < g_columnCount; i++) {
     char *name = g_columns[i].name;
     if (ConvertCdfText(name, (int32_t)strlen(name), COLUMN_NAME_SIZE) < 0) {

@@ -59,19 +59,31 @@ TEST(Charset, ConvertedToUtf8InPlace) {
   UseCdfCharset(CDF_CHARSET_UNDECIDED);
 }
 
-/* A file read whole: names and texts converted, numbers and dates as
- * they were; a field that no longer fits fails at its line. */
+/* A file read whole at every read size: the first line with a byte from
+ * 0x80 up settles the code page, the header's or a record's; names and
+ * texts are converted, numbers and dates are as they were; a field that
+ * no longer fits fails at its line. */
 TEST(Charset, RecordsOfADosFile) {
-  UseCdfCharset(CDF_CHARSET_UNDECIDED);
-  OpenMemoryFile("Name,Stra\xe1" "e,N@N\nRen\x82" "e,M\x81nchen,12\n", 65536);
+  const struct { const char *name; std::string file; std::string name1, text0, text1; } cases[] = {
+    {"settled by the header", "Name,Gr\x94\xe1" "e,N@N\nRen\x82" "e,M\x81nchen,12\n", "Gr\xc3\xb6\xc3\x9f" "e",
+     "Ren\xc3\xa9" "e", "M\xc3\xbcnchen"},
+    {"settled by a record", "Name,City,N@N\nAnn,Bonn,1\nRen\x82" "e,M\x81nchen,12\n", "City", "Ren\xc3\xa9" "e",
+     "M\xc3\xbcnchen"},
+  };
   int32_t endOfFile = 0, endOfLine = 0;
-  ASSERT_EQ(ReadCdfHeader(&endOfFile), 1);
-  EXPECT_EQ(g_cdfCharset, CDF_CP850);
-  EXPECT_STREQ(g_columns[1].name, "Stra\xc3\x9f" "e");
-  ASSERT_EQ(ReadCdfRecord(&endOfFile, &endOfLine), 1);
-  EXPECT_STREQ(g_columns[0].text, "Ren\xc3\xa9" "e");
-  EXPECT_STREQ(g_columns[1].text, "M\xc3\xbcnchen");
-  EXPECT_EQ(g_columns[2].number, 12.0);
+  UseCdfCharset(CDF_CHARSET_UNDECIDED);
+  for (const auto &c : cases)
+    for (int readSize : {1, 3, 7, 65536}) {
+      SCOPED_TRACE(std::string(c.name) + ", read size " + std::to_string(readSize));
+      OpenMemoryFile(c.file, readSize);
+      ASSERT_EQ(ReadCdfHeader(&endOfFile), 1);
+      EXPECT_STREQ(g_columns[1].name, c.name1.c_str());
+      do ASSERT_EQ(ReadCdfRecord(&endOfFile, &endOfLine), 1);
+      while (g_columns[2].number != 12.0 && !endOfFile);
+      EXPECT_EQ(g_cdfCharset, CDF_CP850);
+      EXPECT_STREQ(g_columns[0].text, c.text0.c_str());
+      EXPECT_STREQ(g_columns[1].text, c.text1.c_str());
+    }
 
   UseCdfCharset(CDF_CP850);
   OpenMemoryFile("a,b\n1,2\n3," + std::string(20000, '\x82') + "\n", 65536);
