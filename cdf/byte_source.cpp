@@ -3,6 +3,7 @@
 
 #include <string.h>
 
+#include "charset.h"
 #include "failure.h"
 #include "lines.h"
 
@@ -20,6 +21,15 @@ void ResetCdfSource(void) {
   g_cdfEndedAtComma = 0;
   ResetCdfLines();
   ClearCdfFailure();
+  ResetCdfCharset();
+}
+
+/* While the code page is not settled, each buffer is looked at for a
+ * byte that the lines read from it must then be looked at for. */
+static void NoteBufferText(void) {
+  if (g_cdfCharset == CDF_CHARSET_UNDECIDED && !g_cdfHighBytesRead &&
+      HasCdfHighByte((const char *)g_cdfBuffer, g_cdfBufferEnd))
+    g_cdfHighBytesRead = 1;
 }
 
 void SetCdfReadSize(int32_t size) {
@@ -35,6 +45,7 @@ int32_t RefillCdfSource(void) {
   g_cdfBufferEnd = got < 0 ? 0 : got;
   g_cdfBuffer[g_cdfBufferEnd] = 0;
   if (got < 0) FailCdfAt(CDF_READ_FAILED, 0);
+  NoteBufferText();
   return got >= 0;
 }
 
@@ -55,8 +66,14 @@ int32_t SkipCdfByteOrderMark(void) {
     g_cdfBufferEnd += got;
   }
   g_cdfBuffer[g_cdfBufferEnd] = 0;
-  if (g_cdfBufferEnd >= BYTE_ORDER_MARK_SIZE && memcmp(g_cdfBuffer, kByteOrderMark, BYTE_ORDER_MARK_SIZE) == 0)
+  if (g_cdfBufferEnd >= BYTE_ORDER_MARK_SIZE && memcmp(g_cdfBuffer, kByteOrderMark, BYTE_ORDER_MARK_SIZE) == 0) {
     g_cdfBufferPos = BYTE_ORDER_MARK_SIZE;
+    if (g_cdfCharset == CDF_CHARSET_UNDECIDED) {
+      g_cdfCharset = CDF_UTF8; /* the mark says so */
+      g_cdfCharsetSource = CHARSET_GUESSED;
+    }
+  }
+  NoteBufferText();
   return 1;
 }
 

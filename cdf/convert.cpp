@@ -6,7 +6,9 @@
 #include <string.h>
 
 #include "cdf_reader.h"
+#include "charset.h"
 #include "columns.h"
+#include "failure.h"
 
 static const double kTen = 10.0;
 static const double kHundred = 100.0;
@@ -266,6 +268,7 @@ static struct {
   int32_t times[MAX_COLUMNS], timeCount;
   int32_t lists[MAX_COLUMNS], listCount;
   int32_t choices[MAX_COLUMNS], choiceCount; /* check boxes and options alone in their group */
+  int32_t texts[MAX_COLUMNS], textCount;     /* every column sent as text: their code page matters */
   OptionGroup groups[MAX_COLUMNS];
   int32_t groupCount;
 } s_plan;
@@ -273,7 +276,10 @@ static struct {
 void PlanCdfConversions(void) {
   memset(&s_plan, 0, sizeof s_plan);
   for (int32_t i = 0; i < g_columnCount; i++) {
-    switch (g_columns[i].type) {
+    int32_t type = g_columns[i].type;
+    if (type == COL_TEXT || type == COL_LONGTEXT || type == COL_TIME || type == COL_LIST)
+      s_plan.texts[s_plan.textCount++] = i;
+    switch (type) {
       case COL_NUMBER: s_plan.numbers[s_plan.numberCount++] = i; break;
       case COL_DATE: s_plan.dates[s_plan.dateCount++] = i; break;
       case COL_TIME: s_plan.times[s_plan.timeCount++] = i; break;
@@ -292,6 +298,38 @@ void PlanCdfConversions(void) {
       default: break;
     }
   }
+}
+
+/* Settles the code page by the record's text columns, when one of them
+ * holds a byte from 0x80 up. */
+static void SettleByRecord(const int32_t *lengths) {
+  static const char *texts[MAX_COLUMNS];
+  static int32_t textLengths[MAX_COLUMNS];
+  int32_t high = 0;
+  for (int32_t k = 0; k < s_plan.textCount; k++) {
+    int32_t i = s_plan.texts[k];
+    texts[k] = g_columns[i].text;
+    textLengths[k] = lengths[i];
+    high |= HasCdfHighByte(texts[k], textLengths[k]);
+  }
+  if (high) SettleCdfCharset(texts, textLengths, s_plan.textCount);
+}
+
+int32_t ConvertRecordTexts(int32_t *lengths) {
+  if (CdfCharsetUnsettled()) SettleByRecord(lengths);
+  if (!CdfTextNeedsConversion()) return 1;
+  for (int32_t k = 0; k < s_plan.textCount; k++) {
+    int32_t i = s_plan.texts[k];
+    if (!HasCdfHighByte(g_columns[i].text, lengths[i])) continue;
+    int32_t n = ConvertCdfText(g_columns[i].text, lengths[i], COLUMN_TEXT_SIZE);
+    if (n < 0) {
+      FailCdf(CDF_FIELD_TOO_LONG_AS_UTF8, CdfRecordLine());
+      NoteCdfFailureField(i);
+      return 0;
+    }
+    lengths[i] = n;
+  }
+  return 1;
 }
 
 void ConvertMeasuredColumns(const int32_t *lengths) {

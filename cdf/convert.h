@@ -13,6 +13,11 @@ void PlanCdfConversions(void);
  * members of an option group fold into the group start. */
 void ConvertMeasuredColumns(const int32_t *lengths);
 
+/* Converts the text-like columns of the record (text, long text, time,
+ * list) from the file's code page to UTF-8, lengths[i] updated; 0 when
+ * one no longer fits its column, the failure noted at the record's line. */
+int32_t ConvertRecordTexts(int32_t *lengths);
+
 /* The number conversion alone: decimal digits with at most two decimals,
  * plus 0.005 and times 100 when scaled, any '-' making it negative. */
 double ConvertNumber(const char *text, int32_t scaled);

@@ -9,6 +9,7 @@ static_assert(MAX_COLUMNS == 256 && COLUMN_NAME_SIZE == 8192 && COLUMN_TEXT_SIZE
 
 int32_t g_cdfFailure;
 int64_t g_cdfFailureLine;
+int32_t g_cdfFailureField = -1;
 
 static const char *const kFailureTexts[CDF_FAILURE_COUNT] = {
   "no fault",
@@ -19,11 +20,18 @@ static const char *const kFailureTexts[CDF_FAILURE_COUNT] = {
   "a closing quote is followed by something else than a comma or a line break",
   "the file holds a 0 byte, which is no text",
   "the file could not be read",
+  "a column name is longer than 8,191 bytes once its text is converted to UTF-8",
+  "a field is longer than 32,767 bytes once its text is converted to UTF-8",
 };
 
 void ClearCdfFailure(void) {
   g_cdfFailure = CDF_NO_FAILURE;
   g_cdfFailureLine = 0;
+  g_cdfFailureField = -1;
+}
+
+void NoteCdfFailureField(int32_t field) {
+  g_cdfFailureField = field;
 }
 
 void FailCdf(int32_t failure, int64_t line) {

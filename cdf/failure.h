@@ -15,11 +15,14 @@ enum CdfFailure {
   CDF_AFTER_QUOTE,      /* a closing quote followed by another byte */
   CDF_ZERO_BYTE,        /* a 0 byte before the end of the data */
   CDF_READ_FAILED,      /* the platform's read failed */
+  CDF_NAME_TOO_LONG_AS_UTF8,  /* a column name that does not fit once converted */
+  CDF_FIELD_TOO_LONG_AS_UTF8, /* a field that does not fit once converted */
   CDF_FAILURE_COUNT
 };
 
 extern int32_t g_cdfFailure;     /* a CdfFailure */
 extern int64_t g_cdfFailureLine; /* its line, from 1 */
+extern int32_t g_cdfFailureField; /* the field of its line, from 0; -1 when none is to blame */
 
 /* Forgets the failure; called when a file is opened. */
 void ClearCdfFailure(void);
@@ -30,6 +33,9 @@ void FailCdf(int32_t failure, int64_t line);
 
 /* The same at the line of buffer position pos. */
 void FailCdfAt(int32_t failure, int32_t pos);
+
+/* Notes which field of the line the noted failure is in. */
+void NoteCdfFailureField(int32_t field);
 
 /* The reason in words, without the place: "a field is longer than ...". */
 const char *CdfFailureText(int32_t failure);

@@ -6,6 +6,7 @@
 #include "cdf_reader.h"
 #include "columns.h"
 #include "byte_source.h"
+#include "charset.h"
 #include "convert.h"
 #include "failure.h"
 #include "lines.h"
@@ -89,6 +90,7 @@ static int32_t ReadColumnNames(int32_t *endOfFile) {
     char *name = g_columnCount < MAX_COLUMNS ? g_columns[g_columnCount].name : s_surplusName;
     if (!ReadCdfField(name, COLUMN_NAME_SIZE, &endOfLine, endOfFile)) {
       if (g_cdfFailure == CDF_FIELD_TOO_LONG) g_cdfFailure = CDF_NAME_TOO_LONG;
+      NoteCdfFailureField(g_columnCount);
       return 0;
     }
     int32_t lineEnded = endOfLine || *endOfFile;
@@ -96,6 +98,7 @@ static int32_t ReadColumnNames(int32_t *endOfFile) {
     if (g_columnCount == MAX_COLUMNS) {
       /* the byte before the position ended the field: the line it is on */
       FailCdfAt(CDF_TOO_MANY_COLUMNS, g_cdfBufferPos > 0 ? g_cdfBufferPos - 1 : 0);
+      NoteCdfFailureField(MAX_COLUMNS);
       return 0;
     }
     MakeColumn(g_columnCount);
@@ -115,11 +118,33 @@ static void SizeOptionGroups(void) {
   }
 }
 
+/* Converts the names to UTF-8 when the file's code page asks for it; 0
+ * when one no longer fits. */
+static int32_t ConvertNames(void) {
+  if (CdfCharsetUnsettled()) {
+    static const char *names[MAX_COLUMNS];
+    static int32_t lengths[MAX_COLUMNS];
+    for (int32_t i = 0; i < g_columnCount; i++) {
+      names[i] = g_columns[i].name;
+      lengths[i] = (int32_t)strlen(names[i]);
+    }
+    SettleCdfCharset(names, lengths, g_columnCount);
+  }
+  for (int32_t i = 0; i < g_columnCount; i++) {
+    char *name = g_columns[i].name;
+    if (ConvertCdfText(name, (int32_t)strlen(name), COLUMN_NAME_SIZE) < 0) {
+      FailCdf(CDF_NAME_TOO_LONG_AS_UTF8, CdfLineAt(g_cdfBufferPos > 0 ? g_cdfBufferPos - 1 : 0));
+      return 0;
+    }
+  }
+  return 1;
+}
+
 int32_t ReadCdfHeader(int32_t *endOfFile) {
   g_columnCount = 0;
   memset(&g_cdfReport, 0, sizeof g_cdfReport);
   if (!SkipCdfByteOrderMark()) return 0;
-  if (!ReadColumnNames(endOfFile)) return 0;
+  if (!ReadColumnNames(endOfFile) || !ConvertNames()) return 0;
   SizeOptionGroups();
   PlanCdfConversions();
   return 1;

@@ -8,6 +8,7 @@
 #include "cdf_reader.h"
 #include "columns.h"
 #include "convert.h"
+#include "failure.h"
 #include "field.h"
 #include "field_window.h"
 #include "lines.h"
@@ -114,7 +115,10 @@ static int32_t ReadColumnFields(int32_t *endOfFile, int32_t *endOfLine) {
     g_cdfBufferPos = pos;
     g_cdfEndedAtComma = afterComma;
     ImportColumn *c = &g_columns[k];
-    if (!ReadCdfField(c->text, COLUMN_TEXT_SIZE, endOfLine, endOfFile)) return -1;
+    if (!ReadCdfField(c->text, COLUMN_TEXT_SIZE, endOfLine, endOfFile)) {
+      NoteCdfFailureField(k);
+      return -1;
+    }
     s_lengths[k] = (int32_t)strlen(c->text);
     pos = g_cdfBufferPos; /* the buffer may have been refilled */
     afterComma = g_cdfEndedAtComma;
@@ -172,6 +176,7 @@ int32_t ReadCdfRecord(int32_t *endOfFile, int32_t *endOfLine) {
   }
   if (!SkipSurplusFields(endOfFile, endOfLine)) return 0;
   *endOfLine = 0;
+  if (!ConvertRecordTexts(s_lengths)) return 0;
   ConvertMeasuredColumns(s_lengths);
   return 1;
 }

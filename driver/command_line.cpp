@@ -1,4 +1,5 @@
-/* command_line.cpp: parsing lumetra-import [FILE] [--help] [--version],
+/* command_line.cpp: parsing lumetra-import [--charset NAME] [FILE]
+ * [--help] [--version],
  * and deciding between the Qt window and the terminal. A scripted run
  * (a FILE, or input from a pipe or a file) never opens a window, so that
  * it cannot wait for a person who is not there. */
@@ -8,15 +9,19 @@
 #include <sys/stat.h>
 
 const char g_usageText[] =
-  "Usage: lumetra-import [FILE]\n"
+  "Usage: lumetra-import [--charset NAME] [FILE]\n"
   "Imports one CDF file into a new table, named after the file, of the ODBC\n"
   "data source \"Lumetra Data Source\".\n"
   "\n"
-  "  FILE       the CDF file; without it the file is asked for: in a window\n"
-  "             when a display is usable, else on the terminal, or read as\n"
-  "             one line from standard input when that is a pipe or a file\n"
-  "  --help     show this text and exit\n"
-  "  --version  show the version and exit\n"
+  "  FILE            the CDF file; without it the file is asked for: in a\n"
+  "                  window when a display is usable, else on the terminal,\n"
+  "                  or read as one line from standard input when that is a\n"
+  "                  pipe or a file\n"
+  "  --charset NAME  the code page of the file's text: UTF-8, WINDOWS-1252,\n"
+  "                  CP850, CP437 or ISO-8859-1; without it the letters of\n"
+  "                  the text tell, and the summary says how it was read\n"
+  "  --help          show this text and exit\n"
+  "  --version       show the version and exit\n"
   "\n"
   "Exit status: 0 every record imported, 1 failure, 130 cancelled,\n"
   "2 bad command line. See lumetra-import(1).\n";
@@ -36,13 +41,25 @@ static int32_t OptionAction(const char *arg) {
   return COMMAND_BAD;
 }
 
-int32_t ParseCommandLine(int argc, char **argv, const char **file) {
+static const char kCharsetOption[] = "--charset";
+
+int32_t ParseCommandLine(int argc, char **argv, const char **file, const char **charset) {
   int32_t optionsEnded = 0;
   *file = 0;
+  *charset = 0;
   for (int i = 1; i < argc; i++) {
     const char *arg = argv[i];
+    size_t n = sizeof kCharsetOption - 1;
     if (!optionsEnded && strcmp(arg, "--") == 0) {
       optionsEnded = 1;
+    } else if (!optionsEnded && strcmp(arg, kCharsetOption) == 0) {
+      if (i + 1 == argc) {
+        *file = arg;
+        return COMMAND_BAD; /* no NAME after it */
+      }
+      *charset = argv[++i];
+    } else if (!optionsEnded && strncmp(arg, kCharsetOption, n) == 0 && arg[n] == '=') {
+      *charset = arg + n + 1;
     } else if (!optionsEnded && arg[0] == '-') {
       int32_t action = OptionAction(arg);
       if (action == COMMAND_BAD) *file = arg;

@@ -8,8 +8,10 @@
 enum CommandAction { COMMAND_IMPORT, COMMAND_HELP, COMMAND_VERSION, COMMAND_BAD };
 
 /* What the arguments ask for. With COMMAND_IMPORT, *file is the FILE
- * argument or null; with COMMAND_BAD, *file is the offending argument. */
-int32_t ParseCommandLine(int argc, char **argv, const char **file);
+ * argument or null, and *charset the NAME of --charset NAME (or
+ * --charset=NAME) or null; with COMMAND_BAD, *file is the offending
+ * argument. */
+int32_t ParseCommandLine(int argc, char **argv, const char **file, const char **charset);
 
 /* The usage text, for --help on standard output and for a bad command
  * line on standard error. */

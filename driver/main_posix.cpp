@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <unistd.h>
 
+#include "charset.h"
 #include "command_line.h"
 #include "import_path.h"
 #include "run.h"
@@ -39,10 +40,19 @@ static void ChooseFrontEnd(int32_t hasFile, int *argc, char **argv) {
 #endif
 }
 
+/* Makes the named code page that of the file; 0 for an unknown name. */
+static int32_t UseCharsetNamed(const char *name) {
+  if (!name) return 1;
+  int32_t charset = CdfCharsetByName(name);
+  if (charset == CDF_CHARSET_UNKNOWN) return 0;
+  UseCdfCharset(charset);
+  return 1;
+}
+
 int main(int argc, char **argv) {
-  const char *file = 0;
+  const char *file = 0, *charset = 0;
   static char fileName[FILE_NAME_SIZE];
-  switch (ParseCommandLine(argc, argv, &file)) {
+  switch (ParseCommandLine(argc, argv, &file, &charset)) {
   case COMMAND_HELP:
     fputs(g_usageText, stdout);
     return EXIT_IMPORTED;
@@ -51,6 +61,10 @@ int main(int argc, char **argv) {
     return EXIT_IMPORTED;
   case COMMAND_BAD:
     fprintf(stderr, "%s: unexpected argument '%s'\n%s", kProgram, file, g_usageText);
+    return EXIT_BAD_COMMAND_LINE;
+  }
+  if (!UseCharsetNamed(charset)) {
+    fprintf(stderr, "%s: unknown charset '%s'; it is one of %s\n", kProgram, charset, g_cdfCharsetNames);
     return EXIT_BAD_COMMAND_LINE;
   }
   if (file) {

@@ -19,7 +19,11 @@
 #include "run_messages.h"
 #include "run_summary.h"
 
-static const char kDataSource[] = "Lumetra Data Source";
+/* The data source, told that the text comes as UTF-8: the program has
+ * converted it from the file's code page, whatever the DSN's Charset says
+ * for other clients. */
+static const char kConnectionString[] = "DSN=Lumetra Data Source;Charset=UTF-8";
+enum { CONNECTION_OUT_SIZE = 1024 };
 enum { COUNT_TEXT_SIZE = 12 };
 
 /* What the run holds; the teardown releases what is not null. */
@@ -77,7 +81,10 @@ static int32_t Connect(RunState *s) {
     s->hdbc = SQL_NULL_HDBC;
     return 0;
   }
-  rc = SQLConnect(s->hdbc, (SQLCHAR *)kDataSource, SQL_NTS, 0, 0, 0, 0);
+  static SQLCHAR completed[CONNECTION_OUT_SIZE];
+  SQLSMALLINT completedLength = 0;
+  rc = SQLDriverConnect(s->hdbc, 0, (SQLCHAR *)kConnectionString, SQL_NTS, completed, CONNECTION_OUT_SIZE,
+                        &completedLength, SQL_DRIVER_NOPROMPT);
   if (!CheckOdbc(s->window, rc, s->henv, s->hdbc, SQL_NULL_HSTMT)) return 0;
   rc = SQLAllocStmt(s->hdbc, &s->hstmt);
   if (!CheckOdbc(s->window, rc, s->henv, s->hdbc, SQL_NULL_HSTMT)) {
@@ -152,7 +159,7 @@ static int64_t CountOnNewConnection(RunState *s, const char *tableName) {
   HDBC hdbc = SQL_NULL_HDBC;
   int64_t rows = -1;
   if (SQLAllocConnect(s->henv, &hdbc) != SQL_SUCCESS) return -1;
-  RETCODE rc = SQLConnect(hdbc, (SQLCHAR *)kDataSource, SQL_NTS, 0, 0, 0, 0);
+  RETCODE rc = SQLDriverConnect(hdbc, 0, (SQLCHAR *)kConnectionString, SQL_NTS, 0, 0, 0, SQL_DRIVER_NOPROMPT);
   if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) {
     rows = CountTableRows(hdbc, tableName);
     SQLDisconnect(hdbc);
@@ -184,7 +191,7 @@ static void SettleCount(RunState *s, const char *tableName, int64_t *lostFrom) {
 
 /* Shows why the record loop failed, then what it cost. */
 static void ShowLoopFailure(RunState *s, int32_t end, int64_t lostFrom, int32_t counted) {
-  if (end == LOOP_READ_FAILED) ShowReadFailure(s->window, s->fileName);
+  if (end == LOOP_READ_FAILED) ShowReadFailure(s->window, s->fileName, 0);
   else if (end == LOOP_INSERT_FAILED) ShowInsertFailure(s->window, s->fileName, s_failedLine, s_driverText);
   else ShowMessage(s->window, s_driverText);
   if (lostFrom != 0) ShowLostRecords(s->window, lostFrom, counted);
@@ -209,7 +216,7 @@ int32_t RunImport(UiInstance instance) {
     goto teardown;
   }
   if (!ReadCdfHeader(&endOfFile)) {
-    ShowReadFailure(s.window, fileName);
+    ShowReadFailure(s.window, fileName, 1);
     goto teardown;
   }
   if (g_columnCount == 0) {

@@ -18,6 +18,7 @@ enum { SHOWN_TEXT_LIMIT = 60, PLACE_SIZE = 4 * SHOWN_TEXT_LIMIT + 256, MESSAGE_S
 
 static char s_message[MESSAGE_SIZE];
 
+/* How the driver's message of a refused value names its parameter. */
 static const char kParameterMark[] = "(parameter ";
 
 const char *FileNameOf(const char *path) {
@@ -52,8 +53,15 @@ void ShowOpenFailure(UiWindow window, const char *path) {
   ShowFormatted(window, "Could not open file %s: %s", FileNameOf(path), CdfOpenError());
 }
 
-void ShowReadFailure(UiWindow window, const char *path) {
-  ShowFormatted(window, "Error reading file %s, line %lld: %s", FileNameOf(path), (long long)g_cdfFailureLine,
+void ShowReadFailure(UiWindow window, const char *path, int32_t inHeader) {
+  char field[SHOWN_TEXT_LIMIT + 32], name[SHOWN_TEXT_LIMIT + 4];
+  int32_t k = g_cdfFailureField;
+  field[0] = 0;
+  if (k >= 0 && inHeader)
+    snprintf(field, sizeof field, ", field %d", k + 1);
+  else if (k >= 0 && k < g_columnCount)
+    snprintf(field, sizeof field, ", column %s", Shortened(g_columns[k].name, name));
+  ShowFormatted(window, "Error reading file %s, line %lld%s: %s", FileNameOf(path), (long long)g_cdfFailureLine, field,
                 CdfFailureText(g_cdfFailure));
 }
 

@@ -13,8 +13,9 @@ const char *FileNameOf(const char *path);
 /* "Could not open file NAME: reason". */
 void ShowOpenFailure(UiWindow window, const char *path);
 
-/* "Error reading file NAME, line N: reason", from what the readers noted. */
-void ShowReadFailure(UiWindow window, const char *path);
+/* "Error reading file NAME, line N, column C: reason", from what the
+ * readers noted; in the header the field is named by its number. */
+void ShowReadFailure(UiWindow window, const char *path, int32_t inHeader);
 
 /* A file without a header line: nothing names the columns. */
 void ShowNoHeader(UiWindow window, const char *path);

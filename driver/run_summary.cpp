@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "cdf_reader.h"
+#include "charset.h"
 #include "odbcout.h"
 #include "run.h"
 
@@ -77,6 +78,22 @@ static void AppendLosses(void) {
            (long long)numbers, Noun(numbers, "number", "numbers"));
 }
 
+/* The code page of the text, when the program had to guess it: a guess
+ * that the letters make clear, or one they do not, with the option that
+ * names the code page. */
+static void AppendCharset(void) {
+  if (g_cdfCharsetSource == CHARSET_GIVEN || g_cdfCharset < 0) return;
+  const char *name = CdfCharsetName(g_cdfCharset);
+  if (g_cdfCharsetSource == CHARSET_GUESSED) {
+    if (g_cdfCharset != CDF_UTF8) Append("  text read as %s, as its letters show, and stored as UTF-8\n", name);
+    return;
+  }
+  const char *other = g_cdfCharset == CDF_CP850 ? "CP437" : g_cdfCharset == CDF_CP437 ? "CP850" : "CP850 or CP437";
+  Append("  warning: the letters do not show the file's code page; the text was read as %s.\n"
+         "  If letters look wrong, drop the table and import the file again with --charset %s\n",
+         name, other);
+}
+
 void ShowRunSummary(UiWindow window, HDBC hdbc, const char *tableName, int32_t outcome, int32_t count) {
   s_length = 0;
   s_summary[0] = 0;
@@ -84,5 +101,6 @@ void ShowRunSummary(UiWindow window, HDBC hdbc, const char *tableName, int32_t o
   AppendPlace(hdbc);
   AppendSkippedLines();
   AppendLosses();
+  AppendCharset();
   ShowSummary(window, s_summary);
 }

@@ -6,6 +6,7 @@
 
 #include <stdint.h>
 #include <string.h>
+#include <strings.h>
 
 size_t Utf8SequenceLength(const unsigned char *s, size_t n) {
   unsigned char c = s[0];
@@ -47,6 +48,20 @@ bool IsValidUtf8(const char *text, size_t n) {
     i += len;
   }
   return true;
+}
+
+size_t InvalidUtf8Offset(const char *text, size_t n) {
+  const unsigned char *s = (const unsigned char *)text;
+  for (size_t i = 0; i < n;) {
+    size_t len = Utf8SequenceLength(s + i, n - i);
+    if (len == 0) return i;
+    i += len;
+  }
+  return n;
+}
+
+bool IsUtf8Name(const std::string &name) {
+  return strcasecmp(name.c_str(), "UTF-8") == 0 || strcasecmp(name.c_str(), "UTF8") == 0;
 }
 
 /* Writes code point cp as UTF-8 at out; returns the end. */

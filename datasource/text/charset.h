@@ -15,6 +15,11 @@
 enum TextResult { TEXT_KEPT, TEXT_CONVERTED, TEXT_INVALID };
 
 bool IsValidUtf8(const char *s, size_t n);
+/* The offset of the first byte of s that starts no valid UTF-8 sequence;
+ * n when there is none. */
+size_t InvalidUtf8Offset(const char *s, size_t n);
+/* 1 when an encoding's name is UTF-8's, which needs no conversion. */
+bool IsUtf8Name(const std::string &name);
 /* The length of the UTF-8 sequence at s (n bytes left), 0 if invalid:
  * no overlong forms, no surrogates, nothing above U+10FFFF. */
 size_t Utf8SequenceLength(const unsigned char *s, size_t n);

@@ -62,10 +62,19 @@ static bool Convert(iconv_t cd, const char *s, size_t n, std::string *out, bool 
 }
 
 TextResult Charset::NamedToUtf8(const char *s, size_t n, std::string *out, size_t *badOffset) const {
+  if (IsUtf8Name(name_)) { /* checked, not converted */
+    if (IsValidUtf8(s, n)) return TEXT_KEPT;
+    *badOffset = InvalidUtf8Offset(s, n);
+    return TEXT_INVALID;
+  }
   return Convert(in_, s, n, out, false, badOffset) ? TEXT_CONVERTED : TEXT_INVALID;
 }
 
 void Charset::NamedFromUtf8(const char *s, size_t n, std::string *out) const {
+  if (IsUtf8Name(name_)) {
+    out->assign(s, n);
+    return;
+  }
   size_t unused;
   Convert(out_, s, n, out, true, &unused);
 }

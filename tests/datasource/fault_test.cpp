@@ -256,6 +256,9 @@ TEST(Faults, CharsetsConvertTextBothWays) {
     {"", "\xc3\xa9t\xc3\xa9", SQL_SUCCESS, "C3A974C3A9", "\xc3\xa9t\xc3\xa9"}, /* UTF-8 kept */
     {"", "\xe9t\xe9 \x80", SQL_SUCCESS, "C3A974C3A920E282AC", "\xc3\xa9t\xc3\xa9 \xe2\x82\xac"}, /* WINDOWS-1252 */
     {"WINDOWS-1252", "ok\x81", SQL_ERROR, nullptr, nullptr},                  /* 0x81 has no character */
+    {"UTF-8", "\xc3\xa9t\xc3\xa9", SQL_SUCCESS, "C3A974C3A9", "\xc3\xa9t\xc3\xa9"}, /* named: kept */
+    {"utf8", "\xe2\x82\xac", SQL_SUCCESS, "E282AC", "\xe2\x82\xac"},
+    {"UTF-8", "\xc3\xa9t\xe9", SQL_ERROR, nullptr, nullptr},                /* named: no WINDOWS-1252 */
   };
   for (const auto &c : cases) {
     std::string table = NewTable();

@@ -13,9 +13,14 @@
 namespace {
 
 TEST(CommandLine, Arguments) {
-  const struct { std::vector<std::string> args; int32_t action; const char *file; } cases[] = {
+  const struct { std::vector<std::string> args; int32_t action; const char *file; const char *charset = nullptr; } cases[] = {
     {{}, COMMAND_IMPORT, nullptr},
     {{"people.cdf"}, COMMAND_IMPORT, "people.cdf"},
+    {{"--charset", "CP850", "people.cdf"}, COMMAND_IMPORT, "people.cdf", "CP850"},
+    {{"people.cdf", "--charset=cp437"}, COMMAND_IMPORT, "people.cdf", "cp437"},
+    {{"--charset", "--help"}, COMMAND_IMPORT, nullptr, "--help"},
+    {{"people.cdf", "--charset"}, COMMAND_BAD, "--charset"},
+    {{"--", "--charset"}, COMMAND_IMPORT, "--charset"},
     {{"--", "-odd.cdf"}, COMMAND_IMPORT, "-odd.cdf"},
     {{"--help"}, COMMAND_HELP, nullptr},
     {{"people.cdf", "--help"}, COMMAND_HELP, nullptr},
@@ -32,11 +37,14 @@ TEST(CommandLine, Arguments) {
     std::vector<char *> argv{const_cast<char *>("lumetra-import")};
     for (const auto &a : c.args) argv.push_back(const_cast<char *>(a.c_str()));
     argv.push_back(nullptr);
-    const char *file = "unset";
+    const char *file = "unset", *charset = "unset";
     std::string shown = c.args.empty() ? "(none)" : c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : "");
-    EXPECT_EQ(ParseCommandLine((int)argv.size() - 1, argv.data(), &file), c.action) << shown;
+    EXPECT_EQ(ParseCommandLine((int)argv.size() - 1, argv.data(), &file, &charset), c.action) << shown;
     if (c.action == COMMAND_IMPORT || c.action == COMMAND_BAD) {
       EXPECT_STREQ(file, c.file) << shown;
+    }
+    if (c.action == COMMAND_IMPORT) {
+      EXPECT_STREQ(charset, c.charset) << shown;
     }
   }
 }

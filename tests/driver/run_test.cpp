@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "charset.h"
 #include "fake_odbc.h"
 #include "run.h"
 #include "scripted_ui.h"
@@ -30,7 +31,8 @@ std::vector<std::string> RunScripted(const UiScript &script, const OdbcFault &fa
 }
 
 const std::vector<std::string> kConnect = {
-  "SQLAllocEnv()", "SQLAllocConnect(env)", "SQLConnect(dbc,Lumetra Data Source,NTS,null,0,null,0)",
+  "SQLAllocEnv()", "SQLAllocConnect(env)",
+  "SQLDriverConnect(dbc,null,DSN=Lumetra Data Source;Charset=UTF-8,NTS,1024,0)",
   "SQLAllocStmt(dbc)"};
 const char kCommit[] = "SQLEndTran(2,dbc,0)"; /* SQL_HANDLE_DBC, SQL_COMMIT */
 const std::vector<std::string> kTeardown = {"SQLFreeStmt(stmt,1)", "SQLDisconnect(dbc)", "SQLFreeConnect(dbc)",
@@ -70,7 +72,7 @@ TEST(Run, EndsBeforeOdbc) {
     {"missing file", dir.path + "/missing.cdf", "Could not open file missing.cdf: No such file or directory"},
     {"a folder", dir.path + "/sub", "Could not open file sub: Is a directory"},
     {"header error", dir.Write("bad.cdf", "\"Name\"x,Age\r\n"),
-     "Error reading file bad.cdf, line 1: a closing quote is followed by something else than a comma or a line "
+     "Error reading file bad.cdf, line 1, field 1: a closing quote is followed by something else than a comma or a line "
      "break"},
     {"empty file", dir.Write("empty.cdf", ""),
      "Error reading file empty.cdf: there is no header line; the first line must name the columns, such as "
@@ -102,7 +104,7 @@ TEST(Run, EveryOdbcCallFailingInTurn) {
   const struct { const char *call; int occurrence; std::string shown; const char *errorHandles; std::vector<std::string> tail; const char *count; } cases[] = {
     {"SQLAllocEnv", 1, "ODBC call failed", nullptr, {"DestroyProgressWindow"}, ""},
     {"SQLAllocConnect", 1, "driver says no", "SQLError(env,null,null", {"SQLFreeEnv(env)", "DestroyProgressWindow"}, ""},
-    {"SQLConnect", 1, "driver says no", "SQLError(env,dbc,null", noStmt, ""},
+    {"SQLDriverConnect", 1, "driver says no", "SQLError(env,dbc,null", noStmt, ""},
     {"SQLAllocStmt", 1, "driver says no", "SQLError(env,dbc,null", noStmt, ""},
     {"SQLExecDirect", 1, "driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
     {"SQLBindParameter", 2, "driver says no", "SQLError(env,dbc,stmt", kTeardown, ""},
@@ -171,7 +173,7 @@ TEST(Run, CountedRowsLostWithAFailureAreNamed) {
 
 TEST(Run, SuccessWithInfoPassesSilently) {
   TempFolder dir;
-  for (const char *call : {"SQLConnect", "SQLExecDirect", "SQLBindParameter", "SQLPrepare", "SQLExecute", "SQLEndTran"}) {
+  for (const char *call : {"SQLDriverConnect", "SQLExecDirect", "SQLBindParameter", "SQLPrepare", "SQLExecute", "SQLEndTran"}) {
     OdbcFault fault;
     fault.call = call;
     fault.rc = SQL_SUCCESS_WITH_INFO;
@@ -233,7 +235,7 @@ TEST(Run, LinesWithoutRecordsAndTheEndOfTheFile) {
     {"header only, no line break", "a,b", 0, "", nullptr},
     {"header only, with line break", "a,b\r\n", 0, "", nullptr},
     {"0 byte in a record line", std::string("a,b\n1,2\n3,\0" "4\n5,6\n", 16), 1, "1",
-     "Error reading file t.cdf, line 3: the file holds a 0 byte, which is no text"},
+     "Error reading file t.cdf, line 3, column b: the file holds a 0 byte, which is no text"},
     {"0 bytes padding the end", std::string("a,b\n1,2\n3,4\n\0\0\x1a\0", 16), 2, "2", nullptr},
     {"table of one column", "Name\nann\nbob\n", 2, "2", nullptr},
   };
@@ -254,7 +256,7 @@ TEST(Run, RecordErrorAfterInserts) {
   script.chosenFile = dir.Write("t.cdf", "a,b\n1,2\n3,\"4\"x\n5,6\n");
   std::vector<std::string> log = RunScripted(script);
   EXPECT_EQ(LoggedCalls("SQLExecute").size(), 1u);
-  EXPECT_EQ(g_messages, std::vector<std::string>{"Error reading file t.cdf, line 3: a closing quote is followed by "
+  EXPECT_EQ(g_messages, std::vector<std::string>{"Error reading file t.cdf, line 3, column b: a closing quote is followed by "
                                                  "something else than a comma or a line break"});
   EXPECT_EQ(g_outcome, RUN_FAILED);
   EXPECT_EQ(LoggedCalls("SQLEndTran").size(), 1u); /* the record before is committed */
@@ -272,26 +274,26 @@ TEST(Run, ReadFailuresSayWhyAndWhere) {
   const std::string longName = "\n" + std::string(8192, 'n') + ",b\n";
   const struct { const char *name; std::string content; size_t executes; std::string reason; } cases[] = {
     {"more than 256 columns", wide + "\n1,2\n", 0,
-     "line 1: the header line has more than 256 fields, more columns than a table can take"},
-    {"a name too long", longName, 0, "line 2: a column name is longer than 8,191 bytes"},
-    {"a field too long", tooLong, 1, "line 3: a field is longer than 32,767 bytes"},
+     "line 1, field 257: the header line has more than 256 fields, more columns than a table can take"},
+    {"a name too long", longName, 0, "line 2, field 1: a column name is longer than 8,191 bytes"},
+    {"a field too long", tooLong, 1, "line 3, column Notes: a field is longer than 32,767 bytes"},
     {"quote never closed", "a,b\n1,2\n3,\"open\n4,5\n", 1,
-     "line 3: a quoted field starts here and is not closed before the end of the file"},
+     "line 3, column b: a quoted field starts here and is not closed before the end of the file"},
     {"quote never closed, escape last", "a,b\n1,2\n3,\"open\\", 1,
-     "line 3: a quoted field starts here and is not closed before the end of the file"},
-    {"0 byte", std::string("a,b\n1,2\n3,4\n5,\0" "6\n", 17), 2, "line 4: the file holds a 0 byte, which is no text"},
+     "line 3, column b: a quoted field starts here and is not closed before the end of the file"},
+    {"0 byte", std::string("a,b\n1,2\n3,4\n5,\0" "6\n", 17), 2, "line 4, column b: the file holds a 0 byte, which is no text"},
     {"byte after a quote, CR LF", "a,b\r\n1,2\r\n3,\"4\"x\r\n", 1,
-     "line 3: a closing quote is followed by something else than a comma or a line break"},
+     "line 3, column b: a closing quote is followed by something else than a comma or a line break"},
     {"backslash after a quote", "a,b\n1,\"2\"\\n\n", 0,
-     "line 2: a closing quote is followed by something else than a comma or a line break"},
+     "line 2, column b: a closing quote is followed by something else than a comma or a line break"},
     {"blank lines counted", "\n\na,b\n1,2\n\n\r\n3,\"x\"y\n", 1,
-     "line 7: a closing quote is followed by something else than a comma or a line break"},
+     "line 7, column b: a closing quote is followed by something else than a comma or a line break"},
     {"quoted line breaks counted", "a,b\n\"two\r\nlines\",2\n\"x\"y,3\n", 1,
-     "line 4: a closing quote is followed by something else than a comma or a line break"},
+     "line 4, column a: a closing quote is followed by something else than a comma or a line break"},
     {"lone CR ends a line", "a,b\r1,2\r3,4\r\"5\" ,6\r", 2,
-     "line 4: a closing quote is followed by something else than a comma or a line break"},
+     "line 4, column a: a closing quote is followed by something else than a comma or a line break"},
     {"UTF-8 mark before the header", "\xef\xbb\xbf" "a,b\n1,\"2\"x\n", 0,
-     "line 2: a closing quote is followed by something else than a comma or a line break"},
+     "line 2, column b: a closing quote is followed by something else than a comma or a line break"},
   };
   for (const auto &c : cases) {
     UiScript script;
@@ -382,6 +384,34 @@ TEST(Run, SummaryAtEveryEnd) {
       EXPECT_EQ(std::vector<std::string>(shown + 1, log.end()), kTeardown) << c.name;
     }
   }
+}
+
+/* The code page in the summary: said when guessed, with a warning that
+ * names --charset when the letters do not tell; nothing when given. */
+TEST(Run, CodePageInTheSummary) {
+  TempFolder dir;
+  const std::string place = "  in the data source \"Lumetra Data Source\": SQLite database /data/lumetra.db\n";
+  const struct { const char *name; std::string content; int32_t given; std::string tail; } cases[] = {
+    {"DOS letters", "a,b\nRen\x82" "e,M\x81nchen\n", CDF_CHARSET_UNDECIDED,
+     "  text read as CP850, as its letters show, and stored as UTF-8\n"},
+    {"Windows letters", "a,b\nRen\xe9" "e,M\xfcnchen\n", CDF_CHARSET_UNDECIDED,
+     "  text read as WINDOWS-1252, as its letters show, and stored as UTF-8\n"},
+    {"no letter tells", "a,b\nx,\xa3\n", CDF_CHARSET_UNDECIDED,
+     "  warning: the letters do not show the file's code page; the text was read as WINDOWS-1252.\n"
+     "  If letters look wrong, drop the table and import the file again with --charset CP850 or CP437\n"},
+    {"given", "a,b\nx,\xa3\n", CDF_CP850, ""},
+    {"UTF-8", "a,b\nRen\xc3\xa9" "e,x\n", CDF_CHARSET_UNDECIDED, ""},
+    {"ASCII", "a,b\nx,y\n", CDF_CHARSET_UNDECIDED, ""},
+  };
+  for (const auto &c : cases) {
+    UseCdfCharset(c.given);
+    UiScript script;
+    script.chosenFile = dir.Write("t.cdf", c.content);
+    script.wantsSummary = true;
+    RunScripted(script);
+    EXPECT_EQ(g_summary, "1 record imported into the table \"t\"\n" + place + c.tail) << c.name;
+  }
+  UseCdfCharset(CDF_CHARSET_UNDECIDED);
 }
 
 /* An option group's column holds every value its members can make: up to

@@ -80,6 +80,17 @@ SQLRETURN SQL_API SQLConnect(SQLHDBC dbc, SQLCHAR *dsn, SQLSMALLINT dsnLength, S
   return Result("SQLConnect");
 }
 
+static SQLRETURN CopyText(const std::string &text, SQLPOINTER out, SQLLEN size);
+
+SQLRETURN SQL_API SQLDriverConnect(SQLHDBC dbc, SQLHWND window, SQLCHAR *in, SQLSMALLINT inLength, SQLCHAR *out,
+                                   SQLSMALLINT outSize, SQLSMALLINT *outLength, SQLUSMALLINT completion) {
+  LogCall("SQLDriverConnect(" + Handle(dbc) + "," + (window ? "window" : "null") + "," + Text(in, inLength) + "," +
+          std::to_string(outSize) + "," + std::to_string(completion) + ")");
+  if (out && outSize > 0) CopyText(std::string((const char *)in), out, outSize);
+  if (outLength) *outLength = (SQLSMALLINT)strlen((const char *)in);
+  return Result("SQLDriverConnect");
+}
+
 SQLRETURN SQL_API SQLExecDirect(SQLHSTMT stmt, SQLCHAR *sql, SQLINTEGER length) {
   LogCall("SQLExecDirect(" + Handle(stmt) + "," + Text(sql, length) + ")");
   return Result("SQLExecDirect");

@@ -77,7 +77,7 @@ expect 1 "table exists"
 # with its line and reason, then the rows the table keeps.
 run - broken.cdf
 expect 1 "read failure"
-[ "$out" = "$caption  Importing 1"$'\n'"lumetra-import: Error reading file broken.cdf, line 3: a closing quote is followed by something else than a comma or a line break"$'\n''The table "broken" keeps 1 row'$'\n'"$place" ] \
+[ "$out" = "$caption  Importing 1"$'\n'"lumetra-import: Error reading file broken.cdf, line 3, column b: a closing quote is followed by something else than a comma or a line break"$'\n''The table "broken" keeps 1 row'$'\n'"$place" ] \
   || fail "read failure output: $out"
 [ "$(rows broken)" = '1|2' ] || fail "rows before the read failure: $(rows broken)"
 
@@ -90,6 +90,27 @@ ln -s people.cdf "$work/files/alias.cdf"
 run - alias.cdf
 expect 0 "FILE through a link"
 [ "$(rows alias)" = "$(rows people)" ] || fail "link imported as $(sqlite3 "$db" .tables)"
+# The file's code page: guessed from its letters, or given with --charset;
+# the text is stored as UTF-8 whatever the DSN's Charset says for other
+# clients.
+printf 'Name,City\r\nRen\202e,M\201nchen\r\n' > "$work/files/dos.cdf"
+printf 'Name,City\r\nRen\303\251e,M\303\274nchen\r\n' > "$work/files/utf8.cdf"
+printf 'Name,City\r\nx,\234\r\n' > "$work/files/pound.cdf"
+printf 'Charset = CP850\n' >> "$ODBCINI"
+run - dos.cdf
+expect 0 "DOS file"
+[ "$(rows dos)" = 'Renée|München' ] || fail "DOS file stored as $(rows dos)"
+grep -qxF '  text read as CP850, as its letters show, and stored as UTF-8' <<<"$out" || fail "DOS file summary: $out"
+run - utf8.cdf
+expect 0 "UTF-8 file"
+[ "$(rows utf8)" = 'Renée|München' ] || fail "UTF-8 file stored as $(rows utf8)"
+run - --charset CP437 pound.cdf
+expect 0 "--charset"
+[ "$(rows pound)" = 'x|£' ] || fail "--charset CP437 stored $(rows pound)"
+run - --charset KOI8-R pound.cdf
+expect 2 "unknown --charset"
+[ "$out" = "lumetra-import: unknown charset 'KOI8-R'; it is one of UTF-8, WINDOWS-1252, CP850, CP437, ISO-8859-1" ] \
+  || fail "unknown --charset: $out"
 run - missing.cdf
 expect 1 "missing FILE"
 [ "$out" = 'lumetra-import: missing.cdf: No such file or directory' ] || fail "missing FILE: $out"
@@ -105,7 +126,7 @@ expect 130 "end of input"
 # Options and bad command lines.
 run - --help
 expect 0 "--help"
-grep -q '^Usage: lumetra-import \[FILE\]' <<<"$out" || fail "--help: $out"
+grep -q '^Usage: lumetra-import \[--charset NAME\] \[FILE\]' <<<"$out" || fail "--help: $out"
 run - --version
 expect 0 "--version"
 grep -Eq '^lumetra-import [0-9]+\.[0-9]+\.[0-9]+$' <<<"$out" || fail "--version: $out"
@@ -113,7 +134,7 @@ for bad in -x --bogus 'a.cdf b.cdf'; do
   # shellcheck disable=SC2086
   run - $bad
   expect 2 "bad command line $bad"
-  grep -q '^Usage: lumetra-import \[FILE\]' <<<"$out" || fail "no usage for $bad: $out"
+  grep -q '^Usage: lumetra-import \[--charset NAME\] \[FILE\]' <<<"$out" || fail "no usage for $bad: $out"
 done
 
 # With a display that Qt could use, a pipe or a FILE still runs on the
