@@ -5,7 +5,8 @@
  * driver that defers its commits cannot lose the last rows unseen. All
  * ends go through one teardown that releases what was obtained, in the
  * reverse order. The table and the rows inserted stay in the data source
- * whatever the end. */
+ * whatever the end; a front end that wants one gets a summary of them
+ * before the teardown. */
 
 #include "cdf_file.h"
 #include "cdf_reader.h"
