@@ -7,7 +7,8 @@
  * shown and the message say which counted records it lacks. All
  * ends go through one teardown that releases what was obtained, in the
  * reverse order. The table and the rows inserted stay in the data source
- * whatever the end. */
+ * whatever the end; a front end that wants one gets a summary of them
+ * before the teardown. */
 
 #include <string.h>
 
