@@ -37,7 +37,7 @@ INI
   read -r nested nested_rss < <("$build/bench/import/measure" "$work/answer" "$build/driver/lumetra-import")
   rows=$(sqlite3 "$work/nested$n/inner.db" "SELECT count(*) FROM people$n")
   [ "$rows" = "$n" ] || { echo "nested: imported $rows of $n records" >&2; exit 1; }
-  loop=$("$build/bench/datasource/bench_driver_insert" "$n" WAL NORMAL)
+  loop=$("$build/bench/datasource/bench_datasource_insert" "$n" WAL NORMAL)
   odbc=$(awk '/Lumetra/ {print $4}' <<<"$loop")
   direct=$(awk '/SQLite C API/ {print $4}' <<<"$loop")
   # The program with CommitInterval = 100 and .import, in turns, the best

@@ -8,13 +8,11 @@
 # not exist). Then temp-dsn.sh: its environment alone lets isql write into
 # its folder.
 #   setup_dsn_test.sh <setup-dsn.sh> <temp-dsn.sh> <liblumetraodbc.so>
-set -euo pipefail
+. "$(dirname "$0")/../support/testlib.sh"
 setup=$1 tempdsn=$2 library=$(realpath "$3")
-work=$(mktemp -d /tmp/lumetra-setup-test-XXXXXX)
-trap 'rm -rf "$work"' EXIT
+make_work /tmp/lumetra-setup-test-XXXXXX
 # isql is not built with the sanitizers; a sanitizer-built driver needs their runtime first.
-isql() { LD_PRELOAD=${LUMETRA_ISQL_PRELOAD:-} ASAN_OPTIONS=detect_leaks=0 command isql "$@"; }
-fail() { echo "FAIL: $*" >&2; exit 1; }
+isql() { with_sanitizer_runtime "${LUMETRA_ISQL_PRELOAD:-}" command isql "$@"; }
 
 # unixODBC takes the user's odbc.ini from ODBCINI, else from the home folder
 # of the password database (not $HOME); the system files from ODBCSYSINI.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "charset.h"
+#include "columns.h"
 #include "fake_odbc.h"
 #include "run.h"
 #include "scripted_ui.h"
@@ -53,8 +54,7 @@ TEST(Run, WholeImportInOrder) {
     {"CreateProgressWindow", "ChooseImportFile(window)"},
     kConnect,
     {"SQLExecDirect(stmt,CREATE TABLE \"people\"(\"Name\"LPWSTR,\"Age\"I4),NTS)",
-     "SQLBindParameter(stmt,1,1,1,12,32767,0,col0.text,32767,col0.length)",
-     "SQLBindParameter(stmt,2,1,8,4,10,0,col1.number,10,col1.length)",
+     ExpectedBinding(1, 0, COL_TEXT), ExpectedBinding(2, 1, COL_NUMBER),
      "SQLPrepare(stmt,INSERT INTO \"people\" VALUES (?,?),NTS)", "SQLExecute(stmt)", "SQLExecute(stmt)", kCommit},
     kTeardown,
   });

@@ -6,11 +6,9 @@
 # package a text CDF named *.cdf is text/x-hp-cdf while NetCDF files of
 # the same name stay application/x-netcdf.
 #   install_test.sh <build-folder>
-set -euo pipefail
+. "$(dirname "$0")/../support/testlib.sh"
 build=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+make_work
 prefix=$work/prefix
 
 cmake --install "$build" --prefix "$prefix" >/dev/null

@@ -89,11 +89,8 @@ TEST(InsertStatement, TextAndBindings) {
   Begin();
   EXPECT_EQ(PrepareImportInsert(&s_window, "people", kEnv, kDbc, kStmt), 1);
   const std::vector<std::string> want = {
-    "SQLBindParameter(stmt,1,1,1,12,32767,0,col0.text,32767,col0.length)",
-    "SQLBindParameter(stmt,2,1,9,11,16,0,col1.date,10,col1.length)",
-    "SQLBindParameter(stmt,3,1,8,5,5,0,col2.number,5,col2.length)",
-    "SQLBindParameter(stmt,4,1,8,5,5,0,col4.number,5,col4.length)",
-    "SQLBindParameter(stmt,5,1,1,12,32767,0,col5.text,32767,col5.length)",
+    ExpectedBinding(1, 0, COL_TEXT),   ExpectedBinding(2, 1, COL_DATE), ExpectedBinding(3, 2, COL_OPTION),
+    ExpectedBinding(4, 4, COL_CHECK),  ExpectedBinding(5, 5, COL_LIST),
     "SQLPrepare(stmt,INSERT INTO \"people\" VALUES (?,?,?,?,?),NTS)",
   };
   EXPECT_EQ(g_callLog, want);
@@ -103,9 +100,9 @@ TEST(InsertStatement, OtherTypesEmptyTableAndManyColumns) {
   SetColumns({{"n", COL_NUMBER, 0}, {"l", COL_LONGTEXT, 0}, {"t", COL_TIME, 0}});
   Begin();
   ASSERT_EQ(PrepareImportInsert(&s_window, "a\"b", kEnv, kDbc, kStmt), 1);
-  EXPECT_EQ(g_callLog[0], "SQLBindParameter(stmt,1,1,8,4,10,0,col0.number,10,col0.length)");
-  EXPECT_EQ(g_callLog[1], "SQLBindParameter(stmt,2,1,1,12,32767,0,col1.text,32767,col1.length)");
-  EXPECT_EQ(g_callLog[2], "SQLBindParameter(stmt,3,1,1,12,32767,0,col2.text,32767,col2.length)");
+  EXPECT_EQ(g_callLog[0], ExpectedBinding(1, 0, COL_NUMBER));
+  EXPECT_EQ(g_callLog[1], ExpectedBinding(2, 1, COL_LONGTEXT));
+  EXPECT_EQ(g_callLog[2], ExpectedBinding(3, 2, COL_TIME));
   EXPECT_EQ(g_callLog[3], "SQLPrepare(stmt,INSERT INTO \"a\"\"b\" VALUES (?,?,?),NTS)");
 
   SetColumns({});
@@ -117,7 +114,7 @@ TEST(InsertStatement, OtherTypesEmptyTableAndManyColumns) {
   Begin();
   ASSERT_EQ(PrepareImportInsert(&s_window, "m", kEnv, kDbc, kStmt), 1);
   EXPECT_EQ(LoggedCalls("SQLBindParameter").size(), 256u);
-  EXPECT_EQ(LoggedCalls("SQLBindParameter")[255], "SQLBindParameter(stmt,256,1,8,5,5,0,col255.number,5,col255.length)");
+  EXPECT_EQ(LoggedCalls("SQLBindParameter")[255], ExpectedBinding(256, 255, COL_CHECK));
   std::string markers = "?";
   for (int i = 1; i < 256; i++) markers += ",?";
   EXPECT_EQ(g_callLog.back(), "SQLPrepare(stmt,INSERT INTO \"m\" VALUES (" + markers + "),NTS)");

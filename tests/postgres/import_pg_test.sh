@@ -9,16 +9,14 @@
 # run with a commit per row and with CommitInterval = 100, where the rows
 # of a batch reach the server by COPY and a refusal comes at its commit.
 #   import_pg_test.sh <lumetra-import> <liblumetraodbc.so>
-set -euo pipefail
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM # the terminal front end
+. "$(dirname "$0")/../support/testlib.sh"
+terminal_front_end
 program=$(realpath "$1")
 driver=$(realpath "$2")
-here=$(cd "$(dirname "$0")" && pwd)
-server="$here/../support/pg-server.sh"
-work=$(mktemp -d /tmp/lumetra-pg-test-XXXXXX)
+server="$support/pg-server.sh"
+on_exit='bash "$server" stop "$pg" immediate >/dev/null 2>&1 || true'
+make_work /tmp/lumetra-pg-test-XXXXXX
 pg="$work/pg"
-trap 'bash "$server" stop "$pg" immediate >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 caption='Lumetra - HP Database Import Utility'
 
 chmod 755 "$work" # the server's own user works in $pg
@@ -111,13 +109,7 @@ for row in c.cursor().execute("SELECT * FROM people"):
     print([(type(v).__name__, v) for v in row])
 '
 # In a sanitizer build the driver needs the sanitizer runtime loaded first.
-python() {
-  if [ -n "${LUMETRA_PYTHON_PRELOAD:-}" ]; then
-    LD_PRELOAD="$LUMETRA_PYTHON_PRELOAD" ASAN_OPTIONS=detect_leaks=0 timeout 20 /usr/bin/python3 "$@"
-  else
-    timeout 20 /usr/bin/python3 "$@"
-  fi
-}
+python() { with_sanitizer_runtime "${LUMETRA_PYTHON_PRELOAD:-}" timeout 20 /usr/bin/python3 "$@"; }
 from_pg=$(python -c "$read_rows") || fail "pyodbc on PostgreSQL: $from_pg"
 from_sqlite=$(ODBCSYSINI="$work/sqlite" ODBCINI="$work/sqlite/odbc.ini" python -c "$read_rows") \
   || fail "pyodbc on SQLite: $from_sqlite"

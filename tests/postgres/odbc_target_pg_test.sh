@@ -6,17 +6,15 @@
 # that exists, a refused value after K rows (K-1 kept), Cancel (the
 # counted rows kept) and a server that is down end as with SQLite.
 #   odbc_target_pg_test.sh <lumetra-import> <liblumetraodbc.so> <psqlodbcw.so>
-set -euo pipefail
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+. "$(dirname "$0")/../support/testlib.sh"
+terminal_front_end
 program=$(realpath "$1")
 driver=$(realpath "$2")
 psqlodbc=$3
-here=$(cd "$(dirname "$0")" && pwd)
-server="$here/../support/pg-server.sh"
-work=$(mktemp -d /tmp/lumetra-odbc-pg-XXXXXX)
+server="$support/pg-server.sh"
+on_exit='bash "$server" stop "$pg" immediate >/dev/null 2>&1 || true'
+make_work /tmp/lumetra-odbc-pg-XXXXXX
 pg="$work/pg"
-trap 'bash "$server" stop "$pg" immediate >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 chmod 755 "$work"
 eval "$(bash "$server" start "$pg")"
@@ -59,14 +57,9 @@ run "$work/refused.cdf"
 [ "$rc" -eq 1 ] && grep -q 'out of range' <<<"$out" || fail "refused: exit $rc: $out"
 [ "$(sql 'SELECT string_agg("N"::text, $$,$$ ORDER BY "N") FROM refused')" = "1,2" ] || fail "refused: rows kept"
 
-awk 'BEGIN { print "Name,N@N"; for (i = 1; i <= 1000000; i++) printf "row %d,%d\r\n", i, i }' > "$work/long.cdf"
-"$program" "$work/long.cdf" > "$work/long.out" 2>&1 &
-pid=$!
-sleep 2
-kill -INT "$pid"
-set +e; wait "$pid"; rc=$?; set -e
-counted=$(tr '\r' '\n' < "$work/long.out" | grep -o 'Importing [0-9]*' | tail -n 1 | cut -d' ' -f2)
-[ "$rc" -eq 130 ] || fail "cancel: exit $rc: $(cat "$work/long.out")"
+long_cdf "$work/long.cdf" 1000000
+cancel_midway 2 "$program" "$work/long.cdf"
+[ "$rc" -eq 130 ] || fail "cancel: exit $rc: $out"
 [ "$(sql 'SELECT count(*) FROM long')" = "$counted" ] || fail "cancel: rows differ from the count $counted"
 
 bash "$server" stop "$pg" >/dev/null

@@ -4,16 +4,14 @@
 # that fails at the end of the run is shown, ends it as a failure and
 # leaves the count of what the table holds.
 #   group_commit_program_test.sh <lumetra-import> <liblumetraodbc.so>
-set -euo pipefail
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+. "$(dirname "$0")/../support/testlib.sh"
+terminal_front_end
 program=$1
 driver=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-eval "$(bash "$(dirname "$0")/../support/temp-dsn.sh" "$driver" "$work/dsn")"
+make_work
+temp_dsn "$driver" "$work/dsn"
 echo "CommitInterval = 100" >> "$work/dsn/odbc.ini"
 db="$work/dsn/lumetra.db"
-fail() { echo "FAIL: $*" >&2; exit 1; }
 rows() { sqlite3 "$db" "SELECT count(*) FROM $1"; }
 
 # Record 5 holds a number no I4 takes.
@@ -24,16 +22,10 @@ grep -q 'out of range' <<<"$out" || fail "refused record: no reason shown: $out"
 [ "$(rows refused)" = 4 ] || fail "refused record: $(rows refused) rows, not 4"
 
 # Cancel (SIGINT, as Ctrl-C) in the middle of a long import.
-awk 'BEGIN { print "Name,N@N"; for (i = 1; i <= 3000000; i++) printf "row %d,%d\r\n", i, i }' > "$work/long.cdf"
-"$program" "$work/long.cdf" > "$work/long.out" 2>&1 &
-pid=$!
-sleep 1
-kill -INT "$pid"
-set +e; wait "$pid"; rc=$?; set -e
-out=$(tr '\r' '\n' < "$work/long.out")
+long_cdf "$work/long.cdf" 3000000
+cancel_midway 1 "$program" "$work/long.cdf"
 [ "$rc" -eq 130 ] || fail "cancel: exit $rc: $out"
 grep -q 'Cancelled' <<<"$out" || fail "cancel: not shown: $out"
-counted=$(grep -o 'Importing [0-9]*' <<<"$out" | tail -n 1 | cut -d' ' -f2)
 [ -n "$counted" ] && [ "$counted" -gt 0 ] || fail "cancel: no count shown: $out"
 [ "$(rows long)" = "$counted" ] || fail "cancel: $(rows long) rows, $counted counted"
 

@@ -5,15 +5,13 @@
 # that a scripted run never opens a window, even with a display set. The
 # tables and their rows are checked in SQLite.
 #   import_program_test.sh <lumetra-import> <liblumetraodbc.so>
-set -euo pipefail
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM # the terminal front end
+. "$(dirname "$0")/../support/testlib.sh"
+terminal_front_end
 program=$(realpath "$1")
 driver=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-eval "$(bash "$(dirname "$0")/../support/temp-dsn.sh" "$driver" "$work/dsn")"
+make_work
+temp_dsn "$driver" "$work/dsn"
 db="$work/dsn/lumetra.db"
-fail() { echo "FAIL: $*" >&2; exit 1; }
 caption='Lumetra - HP Database Import Utility'
 place="  in the data source \"Lumetra Data Source\": SQLite database $db"
 

@@ -8,16 +8,14 @@
 # clear connect failure that names it; a target that reaches back to this
 # data source says so with one prefix.
 #   odbc_backend_program_test.sh <lumetra-import> <liblumetraodbc.so> <stock libsqlite3odbc.so>
-set -euo pipefail
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+. "$(dirname "$0")/../support/testlib.sh"
+terminal_front_end
 program=$1
 driver=$(realpath "$2")
 stock=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+make_work
 export ODBCSYSINI=$work ODBCINI=$work/odbc.ini
 : > "$work/odbcinst.ini"
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # The DSN the program uses, pointed at a target.
 dsn() {
@@ -63,13 +61,8 @@ for target in Ours Stock; do
     || fail "$target: refused value: exit $rc: $out"
   [ "$(sqlite3 "$db" 'SELECT group_concat(N) FROM refused')" = "1,2" ] || fail "$target: refused value kept the wrong rows"
 
-  awk 'BEGIN { print "Name,N@N"; for (i = 1; i <= 2000000; i++) printf "row %d,%d\r\n", i, i }' > "$work/long.cdf"
-  "$program" "$work/long.cdf" > "$work/long.out" 2>&1 &
-  pid=$!
-  sleep 1
-  kill -INT "$pid"
-  set +e; wait "$pid"; rc=$?; set -e
-  counted=$(tr '\r' '\n' < "$work/long.out" | grep -o 'Importing [0-9]*' | tail -n 1 | cut -d' ' -f2)
+  long_cdf "$work/long.cdf" 2000000
+  cancel_midway 1 "$program" "$work/long.cdf"
   [ "$rc" -eq 130 ] || fail "$target: cancel: exit $rc"
   [ "$(sqlite3 "$db" 'SELECT count(*) FROM long')" = "$counted" ] || fail "$target: cancel: rows differ from the count $counted"
 done

@@ -7,19 +7,15 @@
 # window module is missing. Screenshots of the window
 # and of the chooser are saved into the output folder.
 #   x11_import_test.sh <lumetra-import> <liblumetraodbc.so> <generate_cdf> <output-folder>
-set -euo pipefail
+. "$(dirname "$0")/../support/testlib.sh"
 program=$1
 driver=$2
 generate=$3
 output=$4
 mkdir -p "$output"
-work=$(mktemp -d)
-. "$(dirname "$0")/../support/xvfb.sh"
-cleanup() {
-  stop_xvfb
-  rm -rf "$work"
-}
-trap cleanup EXIT
+make_work
+. "$support/xvfb.sh"
+on_exit=stop_xvfb
 fail() {
   echo "FAIL: $*" >&2
   cat "$work/app.log" >&2 2>/dev/null
@@ -28,7 +24,7 @@ fail() {
 
 start_xvfb
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-eval "$(bash "$(dirname "$0")/../support/temp-dsn.sh" "$driver" "$work/dsn")"
+temp_dsn "$driver" "$work/dsn"
 db="$work/dsn/lumetra.db"
 
 # Types a path into the chooser (its name field has the focus) and confirms.

@@ -244,7 +244,9 @@ class SqliteBackend : public Backend {
 
   SQLRETURN Begin(Diagnostics &diag) override { return Exec("BEGIN", diag); }
   SQLRETURN Commit(Diagnostics &diag) override {
+#ifdef LUMETRA_TEST_HOOKS
     if (failCommit_) return PostError(diag, "HY000", SQLITE_FULL, "SQLite: database or disk is full (LUMETRA_FAIL_COMMIT)");
+#endif
     return Exec("COMMIT", diag);
   }
   SQLRETURN Rollback(Diagnostics &diag) override { return Exec("ROLLBACK", diag); }
@@ -314,7 +316,9 @@ class SqliteBackend : public Backend {
 
   sqlite3 *db_;
   std::string path_;
-  bool failCommit_ = false;
+#ifdef LUMETRA_TEST_HOOKS
+  bool failCommit_ = false; /* LUMETRA_FAIL_COMMIT=1 in the environment */
+#endif
 };
 
 static bool OneOf(const std::string &value, const char *const *list, size_t n) {

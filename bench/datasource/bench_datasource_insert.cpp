@@ -1,7 +1,7 @@
-/* bench_driver_insert.cpp: rows/s of the same inserts through unixODBC
+/* bench_datasource_insert.cpp: rows/s of the same inserts through unixODBC
  * and our driver, straight through SQLite, and through the stock SQLite
  * ODBC driver, in the same journal and sync modes.
- *   bench_driver_insert [rows=1000000] [journal=WAL] [sync=NORMAL] [only]
+ *   bench_datasource_insert [rows=1000000] [journal=WAL] [sync=NORMAL] [only]
  * With only (direct, ours or stock) it runs that loop once, for counting
  * instructions under callgrind, which a loaded machine does not disturb. */
 #include <sqlite3.h>

@@ -199,3 +199,31 @@ SQLRETURN SQL_API SQLFreeEnv(SQLHENV env) {
   LogCall("SQLFreeEnv(" + Handle(env) + ")");
   return SQL_SUCCESS;
 }
+
+/* C type, SQL type, column size and buffer length of the binding, and the
+ * field of the column it points at, by ColumnType. */
+struct GoldenBinding {
+  int cType, sqlType;
+  long columnSize;
+  const char *field;
+  long bufferLength;
+};
+
+static const GoldenBinding kGoldenBindings[] = {
+  {SQL_C_CHAR, SQL_VARCHAR, 32767, "text", 32767},        /* COL_TEXT */
+  {SQL_C_CHAR, SQL_VARCHAR, 32767, "text", 32767},        /* COL_LONGTEXT */
+  {SQL_C_DOUBLE, SQL_INTEGER, 10, "number", 10},          /* COL_NUMBER */
+  {SQL_C_DATE, SQL_TIMESTAMP, 16, "date", 10},            /* COL_DATE */
+  {SQL_C_CHAR, SQL_VARCHAR, 32767, "text", 32767},        /* COL_TIME */
+  {SQL_C_DOUBLE, SQL_SMALLINT, 5, "number", 5},           /* COL_OPTION */
+  {SQL_C_DOUBLE, SQL_SMALLINT, 5, "number", 5},           /* COL_CHECK */
+  {SQL_C_CHAR, SQL_VARCHAR, 32767, "text", 32767},        /* COL_LIST */
+};
+
+std::string ExpectedBinding(int number, int column, int columnType) {
+  const GoldenBinding &b = kGoldenBindings[columnType];
+  char line[160];
+  snprintf(line, sizeof line, "SQLBindParameter(stmt,%d,%d,%d,%d,%ld,0,col%d.%s,%ld,col%d.length)", number,
+           SQL_PARAM_INPUT, b.cType, b.sqlType, b.columnSize, column, b.field, b.bufferLength, column);
+  return line;
+}

@@ -23,4 +23,9 @@ struct OdbcFault {
 /* Forgets the log and sets the fault for the next run. */
 void ResetFakeOdbc(const OdbcFault &fault = OdbcFault());
 
+/* The golden SQLBindParameter line, as logged, of parameter `number`
+ * bound to column `column` of the ColumnType: the one table of the
+ * bindings the import makes, for every suite that checks them. */
+std::string ExpectedBinding(int number, int column, int columnType);
+
 #endif

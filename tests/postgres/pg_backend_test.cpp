@@ -1,4 +1,4 @@
-/* pg_driver_test.cpp: the driver's PostgreSQL backend through the real
+/* pg_backend_test.cpp: the driver's PostgreSQL backend through the real
  * driver manager: an import run cancelled after N records, failures
  * (COPY with the client among them) inside an open transaction that keep
  * the earlier rows committable, values

@@ -1,4 +1,4 @@
-/* driver_test.cpp: the Lumetra driver through the real unixODBC driver
+/* odbc_driver_test.cpp: the Lumetra ODBC driver through the real unixODBC driver
  * manager, with the import utility's calls and bindings: the type words,
  * every parameter conversion and its errors as SQLError reports them,
  * refused statements, commit modes, and a second reader. */
@@ -46,7 +46,7 @@ struct PeopleInsert {
   }
 };
 
-TEST(Driver, UtilitySequenceStoresTypedRows) {
+TEST(OdbcDriver, UtilitySequenceStoresTypedRows) {
   std::string table = NewTable();
   {
     PeopleInsert p(table);
@@ -97,7 +97,7 @@ const NumberCase kNumbers[] = {
   {SQL_SMALLINT, 0.5, SQL_SUCCESS_WITH_INFO, "01S07", "0"},
 };
 
-TEST(Driver, DoubleToIntegerTypes) {
+TEST(OdbcDriver, DoubleToIntegerTypes) {
   for (const NumberCase &c : kNumbers) {
     std::string table = NewTable();
     OdbcSession s;
@@ -131,7 +131,7 @@ const DateCase kDates[] = {
   {{2001, 1, 0}, SQL_ERROR, nullptr},                   {{-5, 1, 1}, SQL_ERROR, nullptr},
 };
 
-TEST(Driver, DatesToTimestamps) {
+TEST(OdbcDriver, DatesToTimestamps) {
   for (const DateCase &c : kDates) {
     std::string table = NewTable();
     OdbcSession s;
@@ -148,7 +148,7 @@ TEST(Driver, DatesToTimestamps) {
   }
 }
 
-TEST(Driver, TextLengthsNullsAndUnconvertedTypes) {
+TEST(OdbcDriver, TextLengthsNullsAndUnconvertedTypes) {
   std::string table = NewTable();
   OdbcSession s;
   ASSERT_EQ(s.Exec("CREATE TABLE \"" + table + "\"(\"a\"LPWSTR,\"b\"LONG_LPWSTR,\"c\"I4)"), SQL_SUCCESS);
@@ -169,7 +169,7 @@ TEST(Driver, TextLengthsNullsAndUnconvertedTypes) {
   EXPECT_EQ(g_dsn->Query("SELECT count(*) FROM " + table), "1\n");
 }
 
-TEST(Driver, RefusedStatementsCarrySqliteReasons) {
+TEST(OdbcDriver, RefusedStatementsCarrySqliteReasons) {
   std::string table = NewTable();
   OdbcSession s;
   ASSERT_EQ(s.Exec("CREATE TABLE \"" + table + "\"(\"x\"I2)"), SQL_SUCCESS);
@@ -196,7 +196,7 @@ std::string UtilityError(const OdbcSession &s) {
   return std::string((const char *)message, strnlen((const char *)message, sizeof message));
 }
 
-TEST(Driver, UtilitySqlErrorCallShowsTheWholeMessage) {
+TEST(OdbcDriver, UtilitySqlErrorCallShowsTheWholeMessage) {
   std::string longName = "Quarterly customer export " + std::string(200, 'q');
   OdbcSession s;
   ASSERT_EQ(s.Exec("CREATE TABLE \"" + longName + "\"(\"n\"I4,\"d\"FILETIME)"), SQL_SUCCESS) << s.Error();
@@ -227,7 +227,7 @@ TEST(Driver, UtilitySqlErrorCallShowsTheWholeMessage) {
   EXPECT_NE(message.find("table \"" + longName + "\" already exists"), std::string::npos) << message;
 }
 
-TEST(Driver, TypeWordsInsideQuotesAreKept) {
+TEST(OdbcDriver, TypeWordsInsideQuotesAreKept) {
   std::string table = NewTable();
   OdbcSession s;
   ASSERT_EQ(s.Exec("CREATE TABLE \"" + table + "\"(\"I4\"I4,\"LPWSTR x\"LPWSTR,\"d\"FILETIME DEFAULT 'I2')"), SQL_SUCCESS) << s.Error();
@@ -237,7 +237,7 @@ TEST(Driver, TypeWordsInsideQuotesAreKept) {
 
 /* Only a column's type is a type word: names, comments, parenthesized
  * constraints and a CREATE TABLE ... AS SELECT are left as written. */
-TEST(Driver, OnlyTypePositionsAreMapped) {
+TEST(OdbcDriver, OnlyTypePositionsAreMapped) {
   const struct { const char *create; const char *table; const char *columns; } cases[] = {
     {"CREATE TABLE filetime(i2 I2, lpwstr LONG_LPWSTR)", "filetime", "i2|SMALLINT\nlpwstr|TEXT\n"},
     {"create table i4(\"a\" i4 /* I2 */ CHECK (length('I4') > 0), b FILETIME -- LPWSTR\n)", "i4",
@@ -254,7 +254,7 @@ TEST(Driver, OnlyTypePositionsAreMapped) {
   }
 }
 
-TEST(Driver, AutocommitOffNeedsACommit) {
+TEST(OdbcDriver, AutocommitOffNeedsACommit) {
   std::string table = NewTable();
   OdbcSession s;
   ASSERT_EQ(s.Exec("CREATE TABLE \"" + table + "\"(\"x\"I4)"), SQL_SUCCESS);
@@ -267,7 +267,7 @@ TEST(Driver, AutocommitOffNeedsACommit) {
   EXPECT_EQ(g_dsn->Query("SELECT x FROM " + table), "2\n");
 }
 
-TEST(Driver, SecondConnectionReadsRowsBack) {
+TEST(OdbcDriver, SecondConnectionReadsRowsBack) {
   std::string table = NewTable();
   OdbcSession writer;
   ASSERT_EQ(writer.Exec("CREATE TABLE \"" + table + "\"(\"Name\"LPWSTR,\"n\"I4)"), SQL_SUCCESS);
