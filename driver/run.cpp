@@ -26,6 +26,10 @@
 static const char kConnectionString[] = "DSN=Lumetra Data Source;Charset=UTF-8";
 enum { CONNECTION_OUT_SIZE = 1024 };
 enum { COUNT_TEXT_SIZE = 12 };
+/* Seconds a data source may take to answer each call once the user has
+ * cancelled, or while the run asks what a failed import stored: a server
+ * that stopped answering must not hold the run. */
+enum { LATE_CALL_LIMIT_S = 5 };
 
 /* What the run holds; the teardown releases what is not null. */
 struct RunState {
@@ -162,6 +166,7 @@ static int64_t CountOnNewConnection(RunState *s, const char *tableName) {
   if (SQLAllocConnect(s->henv, &hdbc) != SQL_SUCCESS) return -1;
   RETCODE rc = SQLDriverConnect(hdbc, 0, (SQLCHAR *)kConnectionString, SQL_NTS, 0, 0, 0, SQL_DRIVER_NOPROMPT);
   if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) {
+    SQLSetConnectAttr(hdbc, SQL_ATTR_CONNECTION_TIMEOUT, (SQLPOINTER)(SQLULEN)LATE_CALL_LIMIT_S, 0);
     rows = CountTableRows(hdbc, tableName);
     SQLDisconnect(hdbc);
   }
@@ -237,6 +242,7 @@ int32_t RunImport(UiInstance instance) {
     int32_t end = ImportRecords(&s);
     if (end == LOOP_DONE) {
       cancelledBefore = g_cancelled;
+      if (g_cancelled) SQLSetConnectAttr(s.hdbc, SQL_ATTR_CONNECTION_TIMEOUT, (SQLPOINTER)(SQLULEN)LATE_CALL_LIMIT_S, 0);
       end = CommitImport(&s);
     }
     if (end != LOOP_DONE) {

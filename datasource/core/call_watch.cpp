@@ -31,8 +31,10 @@ static void Watch(Dbc *dbc) {
       if (now - askedAt >= STOP_GRACE_MS) dbc->backend->Interrupt(true);
       continue;
     }
+    /* a cancel that came between calls holds for a call begun soon after */
     int64_t cancelAt = w.cancelAt.load();
-    bool cancelled = cancelAt != 0 && now - cancelAt >= CANCEL_GRACE_MS;
+    bool cancelled = cancelAt != 0 && since - cancelAt <= CANCEL_GRACE_MS &&
+                     now - (cancelAt > since ? cancelAt : since) >= CANCEL_GRACE_MS;
     bool late = w.timeoutMs > 0 && now - since >= w.timeoutMs;
     if (!cancelled && !late) continue;
     w.stopped = cancelled ? STOP_CANCEL : STOP_TIMEOUT;
@@ -63,7 +65,7 @@ void StopCallWatch(Dbc *dbc) {
 }
 
 SQLRETURN CancelCall(Dbc *dbc) {
-  if (dbc->watch.active && dbc->watch.since.load() != 0) dbc->watch.cancelAt = NowMs();
+  if (dbc->watch.active) dbc->watch.cancelAt = NowMs();
   return SQL_SUCCESS;
 }
 

@@ -38,7 +38,8 @@ struct CallWatch {
 void StartCallWatch(Dbc *dbc, long timeoutMs);
 void StopCallWatch(Dbc *dbc);
 
-/* SQLCancel from any thread: the call under way, if any, is stopped. */
+/* SQLCancel from any thread: the call under way is stopped, or, when it
+ * comes between calls, one that begins within a second after. */
 SQLRETURN CancelCall(Dbc *dbc);
 
 /* Marks one entry point's call on a watched connection; a call the watch

@@ -43,7 +43,12 @@ SQLRETURN FreeConnection(Dbc *dbc) {
 }
 
 SQLRETURN SetConnectAttr(Dbc *dbc, SQLINTEGER attribute, SQLPOINTER value) {
-  if (attribute != SQL_ATTR_AUTOCOMMIT) return SQL_SUCCESS; /* timeouts, tracing: taken, not applied */
+  /* the time limit of every call from now on, in seconds, as QueryTimeout */
+  if (attribute == SQL_ATTR_CONNECTION_TIMEOUT) {
+    dbc->watch.timeoutMs = (long)(SQLULEN)value * 1000;
+    return SQL_SUCCESS;
+  }
+  if (attribute != SQL_ATTR_AUTOCOMMIT) return SQL_SUCCESS; /* login timeout, tracing: taken, not applied */
   bool on = (SQLULEN)value == SQL_AUTOCOMMIT_ON;
   if (CommitBatch(dbc, dbc->diag) == SQL_ERROR) return SQL_ERROR;
   if (on && !dbc->autocommit && EndTransaction(dbc, SQL_COMMIT, dbc->diag) == SQL_ERROR) return SQL_ERROR;
@@ -57,6 +62,7 @@ SQLRETURN GetConnectAttr(Dbc *dbc, SQLINTEGER attribute, SQLPOINTER value) {
     case SQL_ATTR_AUTOCOMMIT: *(SQLUINTEGER *)value = dbc->autocommit ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF; break;
     case SQL_ATTR_CONNECTION_DEAD: *(SQLUINTEGER *)value = dbc->backend ? SQL_CD_FALSE : SQL_CD_TRUE; break;
     case SQL_ATTR_TXN_ISOLATION: *(SQLUINTEGER *)value = SQL_TXN_SERIALIZABLE; break;
+    case SQL_ATTR_CONNECTION_TIMEOUT: *(SQLUINTEGER *)value = (SQLUINTEGER)(dbc->watch.timeoutMs / 1000); break;
     default: *(SQLUINTEGER *)value = 0; break;
   }
   return SQL_SUCCESS;

@@ -197,7 +197,11 @@ stop_answering() {
   rc=$?
   set -e
   local took=$((SECONDS - stopped))
+  # The stopped backend is ended before it runs again, as a server ends a
+  # session whose client has gone: the batch it was given dies with it.
+  sql "SELECT pg_terminate_backend($backend)" >/dev/null
   kill -CONT $backend
+  while kill -0 $backend 2>/dev/null; do sleep 0.05; done
   out=$(tr '\r' '\n' <"$work/big.out")
   if [ "$end" = ctrl-c ]; then
     expect 130 "Ctrl-C while the server does not answer"
@@ -208,6 +212,13 @@ stop_answering() {
   [ "$took" -le 10 ] || fail "$end: the run went on for $took s after the server stopped"
   counted=$(grep -o 'Importing [0-9]*' <<<"$out" | tail -n 1 | awk '{print $2}')
   stored=$(sql "SELECT count(*) FROM big")
+  # A backend stopped while it held a lock of the server's own can keep
+  # the table from being counted; the program then says so.
+  if grep -q 'could not be asked how many' <<<"$out"; then
+    [ "$stored" -le "$counted" ] || fail "$end: $counted counted, $stored stored: $out"
+    echo "server stopped answering, $end: ended after $took s, $counted counted, the table not countable then, $stored stored"
+    return
+  fi
   [ "$counted" = "$stored" ] || fail "$end: $counted left on screen, $stored stored: $out"
   echo "server stopped answering, $end: ended after $took s with $counted counted and stored"
 }

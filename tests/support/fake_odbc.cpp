@@ -156,6 +156,12 @@ SQLRETURN SQL_API SQLGetData(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cTy
   return CopyText(rows, value, size);
 }
 
+SQLRETURN SQL_API SQLSetConnectAttr(SQLHDBC dbc, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER) {
+  LogCall("SQLSetConnectAttr(" + Handle(dbc) + "," + std::to_string(attribute) + "," +
+          std::to_string((SQLULEN)value) + ")");
+  return Result("SQLSetConnectAttr");
+}
+
 SQLRETURN SQL_API SQLCancel(SQLHSTMT stmt) {
   LogCall("SQLCancel(" + Handle(stmt) + ")");
   return Result("SQLCancel");
