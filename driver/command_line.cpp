@@ -1,5 +1,5 @@
 /* command_line.cpp: parsing lumetra-import [--charset NAME] [FILE]
- * [--help] [--version],
+ * [-h|--help] [-V|--version],
  * and deciding between the Qt window and the terminal. A scripted run
  * (a FILE, or input from a pipe or a file) never opens a window, so that
  * it cannot wait for a person who is not there. */
@@ -20,8 +20,8 @@ const char g_usageText[] =
   "  --charset NAME  the code page of the file's text: UTF-8, WINDOWS-1252,\n"
   "                  CP850, CP437 or ISO-8859-1; without it the letters of\n"
   "                  the text tell, and the summary says how it was read\n"
-  "  --help          show this text and exit\n"
-  "  --version       show the version and exit\n"
+  "  -h, --help      show this text and exit\n"
+  "  -V, --version   show the version and exit\n"
   "\n"
   "Exit status: 0 every record imported, 1 failure, 130 cancelled,\n"
   "2 bad command line. See lumetra-import(1).\n";
@@ -30,9 +30,13 @@ static const struct {
   const char *option;
   int32_t action;
 } kOptions[] = {
-  {"--help", COMMAND_HELP},
-  {"--version", COMMAND_VERSION},
+  {"--help", COMMAND_HELP},   {"-h", COMMAND_HELP},
+  {"--version", COMMAND_VERSION}, {"-V", COMMAND_VERSION},
 };
+
+const char g_shortUsageText[] =
+  "Usage: lumetra-import [--charset NAME] [FILE]\n"
+  "Try 'lumetra-import --help' for more.\n";
 
 /* The action of an argument that starts with '-'; COMMAND_BAD if none. */
 static int32_t OptionAction(const char *arg) {

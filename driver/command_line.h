@@ -16,6 +16,8 @@ int32_t ParseCommandLine(int argc, char **argv, const char **file, const char **
 /* The usage text, for --help on standard output and for a bad command
  * line on standard error. */
 extern const char g_usageText[];
+/* Its first line and where to find the rest, for a run given no file. */
+extern const char g_shortUsageText[];
 
 /* 1 when standard input is a pipe or a regular file: a script feeds it. */
 int32_t IsScriptedInput(int fd);

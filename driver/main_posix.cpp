@@ -76,5 +76,10 @@ int main(int argc, char **argv) {
     UseTerminalFile(fileName);
   }
   ChooseFrontEnd(file != 0, &argc, argv);
-  return kExitOf[RunImport(0)];
+  int32_t outcome = RunImport(0);
+  if (outcome == RUN_CANCELLED && TerminalInputWasEmpty()) {
+    fprintf(stderr, "%s: no file given: standard input is empty\n%s", kProgram, g_shortUsageText);
+    return EXIT_BAD_COMMAND_LINE;
+  }
+  return kExitOf[outcome];
 }

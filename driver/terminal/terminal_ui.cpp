@@ -39,6 +39,8 @@ static int s_cancelShown;     /* "Cancelled" has been written */
 static long long s_lastPaint; /* when it was drawn, in nanoseconds */
 static char s_count[COUNT_TEXT_SIZE];
 static const char *s_givenFile; /* the command line's file, resolved */
+static int s_linesRead;         /* standard input gave a line */
+static int s_inputEmpty;        /* it ended before its first line */
 
 /* Ctrl-C while the run waits inside the data source reaches the run's
  * interrupt hook through this pipe and a thread of its own, since a
@@ -212,7 +214,11 @@ static int32_t ReadEditedLine(char *line, int32_t size) {
 /* One line of a pipe or a file. A line that does not fit is read to its
  * end and refused whole: a part of it must never pass for a name. */
 static int32_t ReadPipedLine(char *line, int32_t size) {
-  if (!fgets(line, size, stdin) || s_interrupted) return LINE_END;
+  if (!fgets(line, size, stdin) || s_interrupted) {
+    s_inputEmpty = s_inputEmpty || (!s_linesRead && !s_interrupted && feof(stdin));
+    return LINE_END;
+  }
+  s_linesRead = 1;
   int32_t verdict = LINE_READ;
   if (!strchr(line, '\n')) {
     int c = getchar();
@@ -284,3 +290,7 @@ const UiFrontEnd g_terminalFrontEnd = {
   CreateTerminalProgress, SetTerminalProgress, DestroyTerminalProgress, ChooseTerminalFile,
   PumpTerminal,           ShowTerminalMessage, ShowTerminalSummary,
 };
+
+int32_t TerminalInputWasEmpty(void) {
+  return s_inputEmpty;
+}

@@ -13,4 +13,8 @@ extern const UiFrontEnd g_terminalFrontEnd;
  * kept by the caller) instead of asking; call before the run. */
 void UseTerminalFile(const char *fileName);
 
+/* 1 when the chooser read standard input, not a terminal, and it ended
+ * before it gave a line: no file was given at all. */
+int32_t TerminalInputWasEmpty(void);
+
 #endif

@@ -113,21 +113,29 @@ run - missing.cdf
 expect 1 "missing FILE"
 [ "$out" = 'lumetra-import: missing.cdf: No such file or directory' ] || fail "missing FILE: $out"
 
-# An empty line, or no input at all, cancels the chooser quietly.
+# An empty line cancels the chooser quietly; standard input that gives no
+# line at all (/dev/null, an empty pipe) gives no file: a bad command line.
 run '\n'
 expect 130 "empty line"
 [ -z "$out" ] || fail "output on cancel: $out"
-run -
-expect 130 "end of input"
-[ -z "$out" ] || fail "output on end of input: $out"
+for input in - ''; do
+  run "$input"
+  expect 2 "empty standard input '$input'"
+  [ "$out" = "lumetra-import: no file given: standard input is empty"$'\n'"Usage: lumetra-import [--charset NAME] [FILE]"$'\n'"Try 'lumetra-import --help' for more." ] \
+    || fail "empty standard input '$input': $out"
+done
 
 # Options and bad command lines.
-run - --help
-expect 0 "--help"
-grep -q '^Usage: lumetra-import \[--charset NAME\] \[FILE\]' <<<"$out" || fail "--help: $out"
-run - --version
-expect 0 "--version"
-grep -Eq '^lumetra-import [0-9]+\.[0-9]+\.[0-9]+$' <<<"$out" || fail "--version: $out"
+for help in --help -h; do
+  run - $help
+  expect 0 "$help"
+  grep -q '^Usage: lumetra-import \[--charset NAME\] \[FILE\]' <<<"$out" || fail "$help: $out"
+done
+for version in --version -V; do
+  run - $version
+  expect 0 "$version"
+  grep -Eq '^lumetra-import [0-9]+\.[0-9]+\.[0-9]+$' <<<"$out" || fail "$version: $out"
+done
 for bad in -x --bogus 'a.cdf b.cdf'; do
   # shellcheck disable=SC2086
   run - $bad
