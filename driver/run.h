@@ -5,7 +5,7 @@
 
 #include "ui.h"
 
-enum { FILE_NAME_SIZE = 256, TABLE_NAME_SIZE = 256 };
+enum { TABLE_NAME_SIZE = 256 };
 
 /* How a run ended. */
 enum RunOutcome {

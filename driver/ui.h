@@ -12,6 +12,9 @@
 typedef void *UiInstance; /* the program instance (HINSTANCE on Windows) */
 typedef void *UiWindow;   /* the progress window; null when there is none */
 
+/* The chosen file's path: at most FILE_NAME_SIZE - 1 bytes and its NUL. */
+enum { FILE_NAME_SIZE = 256 };
+
 /* Set to 1 by Cancel (only ever inside PumpMessages); never reset. */
 extern int32_t g_cancelled;
 
@@ -25,8 +28,8 @@ void SetProgressText(UiWindow window, const char *text);
 /* Removes the progress window. */
 void DestroyProgressWindow(UiWindow window);
 
-/* Lets the user choose one existing file; 1 with its full path (at most
- * 255 bytes, NUL-terminated) in fileName[256], 0 on cancel or failure. */
+/* Lets the user choose one existing file; 1 with its full path in
+ * fileName[FILE_NAME_SIZE], 0 on cancel or failure. */
 int32_t ChooseImportFile(UiInstance instance, UiWindow owner, char *fileName);
 
 /* Dispatches every waiting message and returns at once. */

@@ -14,7 +14,7 @@
 
 #include "progress_window.h"
 
-enum { FILE_NAME_LIMIT = 255 };
+enum { FILE_NAME_LIMIT = FILE_NAME_SIZE - 1 };
 static const qint64 kPumpIntervalNanoseconds = 5 * 1000 * 1000;
 
 static QApplication *s_app;

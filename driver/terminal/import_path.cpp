@@ -1,10 +1,12 @@
 /* import_path.cpp: checks of the terminal chooser and of the command
- * line's FILE. The path given to the run is absolute, at most 255 bytes,
- * and names a regular file that exists. A name typed without extension
+ * line's FILE. The path given to the run is absolute, fits the run's
+ * FILE_NAME_SIZE and names a regular file that exists. A name typed without extension
  * is taken as typed when it is a regular file, else with ".cdf". The
  * folders of the path are resolved, the file's own name is kept: a
  * symbolic link gives the table its own name, not its target's. */
 #include "import_path.h"
+
+#include "ui.h"
 
 #include <errno.h>
 #include <limits.h>
@@ -13,7 +15,7 @@
 #include <string.h>
 #include <sys/stat.h>
 
-enum { FILE_NAME_LIMIT = 255 };
+enum { FILE_NAME_LIMIT = FILE_NAME_SIZE - 1 };
 
 static const char kDefaultExtension[] = ".cdf";
 

@@ -24,7 +24,7 @@
 #include "import_path.h"
 #include "terminal_ui.h"
 
-enum { LINE_SIZE = 4096, REASON_SIZE = 512, COUNT_TEXT_SIZE = 32, KEY_WAIT_MS = 100, FILE_NAME_SIZE = 256 };
+enum { LINE_SIZE = 4096, REASON_SIZE = 512, COUNT_TEXT_SIZE = 32, KEY_WAIT_MS = 100 };
 
 static const long kRepaintNanoseconds = 100 * 1000 * 1000;
 static const char kPrompt[] = "CDF file to import: ";

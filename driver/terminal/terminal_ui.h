@@ -9,8 +9,9 @@
 
 extern const UiFrontEnd g_terminalFrontEnd;
 
-/* Makes the chooser take fileName (a resolved path of at most 255 bytes,
- * kept by the caller) instead of asking; call before the run. */
+/* Makes the chooser take fileName (a resolved path that fits
+ * FILE_NAME_SIZE, kept by the caller) instead of asking; call before the
+ * run. */
 void UseTerminalFile(const char *fileName);
 
 /* 1 when the chooser read standard input, not a terminal, and it ended

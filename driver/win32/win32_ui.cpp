@@ -9,7 +9,7 @@
 #include "ui_frontend.h"
 #include "win32_ui.h"
 
-enum { CHOOSER_BUFFER_SIZE = 256 };
+enum { CHOOSER_BUFFER_SIZE = FILE_NAME_SIZE };
 
 /* The record without the fields that later versions of Windows added. */
 static const DWORD kOpenFileNameSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
