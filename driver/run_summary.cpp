@@ -1,4 +1,4 @@
-/* run_summary.cpp: the summary, built line by line in one static buffer
+/* run_summary.cpp: the summary, and the report of a dry run, built line by line in one static buffer
  * from the reader's report and what the data source tells. Only counts
  * that are not zero get a line. */
 #include "run_summary.h"
@@ -9,10 +9,15 @@
 
 #include "cdf_reader.h"
 #include "charset.h"
+#include "columns.h"
+#include "dry_run.h"
 #include "odbcout.h"
 #include "run.h"
 
-enum { INFO_TEXT_SIZE = 1024, SUMMARY_SIZE = 4 * INFO_TEXT_SIZE + 1024 };
+enum { INFO_TEXT_SIZE = 1024, SHOWN_NAME_LIMIT = 60 };
+/* Room for the place and the reader's lines, or for a dry run's list of
+ * every column. */
+enum { SUMMARY_SIZE = 4 * INFO_TEXT_SIZE + 1024 + MAX_COLUMNS * (SHOWN_NAME_LIMIT + 16) };
 
 static char s_summary[SUMMARY_SIZE];
 static int32_t s_length;
@@ -103,4 +108,25 @@ void ShowRunSummary(UiWindow window, HDBC hdbc, const char *tableName, int32_t o
   AppendLosses();
   AppendCharset();
   ShowSummary(window, s_summary);
+}
+
+void BuildDryRunReport(const char *fileName, const char *tableName, int32_t records) {
+  s_length = 0;
+  s_summary[0] = 0;
+  int32_t columns = 0;
+  for (int32_t i = 0; i < g_columnCount; i++) columns += IsTableColumn(i);
+  Append("%s would give the table \"%s\" with %d %s:\n", fileName, tableName, columns,
+         Noun(columns, "column", "columns"));
+  for (int32_t i = 0; i < g_columnCount; i++)
+    if (IsTableColumn(i))
+      Append("  %.*s%s %s\n", SHOWN_NAME_LIMIT, g_columns[i].name,
+             strlen(g_columns[i].name) > SHOWN_NAME_LIMIT ? "..." : "", SqlTypeNameOfColumn(&g_columns[i]));
+  Append("and %d %s; nothing was written\n", records, Noun(records, "record", "records"));
+  AppendSkippedLines();
+  AppendLosses();
+  AppendCharset();
+}
+
+const char *DryRunReport(void) {
+  return s_summary;
 }
