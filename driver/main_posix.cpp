@@ -83,19 +83,19 @@ static int32_t ImportFile(const char *file, int32_t dryRun) {
     fprintf(stderr, "%s: %s\n", kProgram, reason);
     return RUN_FAILED;
   }
+  UseTerminalFile(s_fileName);
   if (dryRun) {
     int32_t outcome = DryRunImport(s_fileName);
     if (outcome == RUN_IMPORTED) fputs(DryRunReport(), stdout);
     return outcome;
   }
-  UseTerminalFile(s_fileName);
   return RunImport(0);
 }
 
 /* The line that closes a run of several files. */
 static void ShowTotal(const Tally *t, int32_t dryRun) {
-  fprintf(stderr, "%s: %d %s imported, %d failed", kProgram, (int)t->imported, t->imported == 1 ? "file" : "files",
-          (int)t->failed);
+  fprintf(stderr, "%s: %d %s %s, %d failed", kProgram, (int)t->imported, t->imported == 1 ? "file" : "files",
+          dryRun ? "read" : "imported", (int)t->failed);
   if (t->notTried) fprintf(stderr, ", %d not tried after Cancel", (int)t->notTried);
   if (!dryRun) fprintf(stderr, "; %lld %s in all", (long long)t->records, t->records == 1 ? "record" : "records");
   fputc('\n', stderr);
@@ -142,6 +142,7 @@ int main(int argc, char **argv) {
   g_importOptions.dataSource = cl.dataSource;
   g_importOptions.tableName = cl.tableName;
   g_importOptions.tableMode = cl.tableMode;
+  g_frontEnd = &g_terminalFrontEnd; /* a dry run's failures go there too */
   if (!cl.dryRun) ChooseFrontEnd(cl.fileCount > 0, &argc, argv);
   if (cl.fileCount > 0) return ImportFiles(cl.files, cl.fileCount, cl.dryRun);
   int32_t outcome = RunImport(0);

@@ -51,15 +51,19 @@ static void AppendTable(HDBC hdbc, const char *tableName, int32_t outcome, int32
            tableName);
 }
 
-/* Where the table is: the data source, its database and its server. */
+/* Where the table is: the data source (none for a connection string
+ * without DSN), its database and its server. */
 static void AppendPlace(HDBC hdbc) {
   static char dataSource[INFO_TEXT_SIZE], dbms[INFO_TEXT_SIZE], database[INFO_TEXT_SIZE], server[INFO_TEXT_SIZE];
   GetOdbcInfoText(hdbc, SQL_DATA_SOURCE_NAME, dataSource, INFO_TEXT_SIZE);
   GetOdbcInfoText(hdbc, SQL_DBMS_NAME, dbms, INFO_TEXT_SIZE);
   GetOdbcInfoText(hdbc, SQL_DATABASE_NAME, database, INFO_TEXT_SIZE);
   GetOdbcInfoText(hdbc, SQL_SERVER_NAME, server, INFO_TEXT_SIZE);
-  Append("  in the data source \"%s\"", dataSource);
-  if (dbms[0] || database[0]) Append(": %s%sdatabase %s", dbms, dbms[0] ? " " : "", database[0] ? database : "?");
+  int32_t hasDatabase = dbms[0] || database[0];
+  if (!dataSource[0] && !hasDatabase) return; /* a connection string to a driver that tells nothing */
+  if (dataSource[0]) Append("  in the data source \"%s\"%s", dataSource, hasDatabase ? ": " : "");
+  else Append("  in the ");
+  if (hasDatabase) Append("%s%sdatabase %s", dbms, dbms[0] ? " " : "", database[0] ? database : "?");
   if (server[0] && strcmp(server, dataSource) != 0) Append(" on %s", server);
   Append("\n");
 }
