@@ -97,7 +97,8 @@ static void ShowTotal(const Tally *t, int32_t dryRun) {
   fprintf(stderr, "%s: %d %s %s, %d failed", kProgram, (int)t->imported, t->imported == 1 ? "file" : "files",
           dryRun ? "read" : "imported", (int)t->failed);
   if (t->notTried) fprintf(stderr, ", %d not tried after Cancel", (int)t->notTried);
-  if (!dryRun) fprintf(stderr, "; %lld %s in all", (long long)t->records, t->records == 1 ? "record" : "records");
+  if (!dryRun)
+    fprintf(stderr, "; %lld %s in the files imported", (long long)t->records, t->records == 1 ? "record" : "records");
   fputc('\n', stderr);
 }
 

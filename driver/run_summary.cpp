@@ -22,6 +22,15 @@ enum { SUMMARY_SIZE = 4 * INFO_TEXT_SIZE + 1024 + MAX_COLUMNS * (SHOWN_NAME_LIMI
 static char s_summary[SUMMARY_SIZE];
 static int32_t s_length;
 
+/* The words that differ between a summary and a dry run's report. */
+static const struct {
+  const char *heldNoRecord, *became, *lost, *mendCharset;
+} kTense[] = {
+  {"held no record", "became", "lost", "drop the table and import the file again"}, /* a run */
+  {"would hold no record", "would become", "would lose", "import the file"},        /* a dry run */
+};
+static int32_t s_tense; /* 1 in a dry run's report */
+
 __attribute__((format(printf, 1, 2))) static void Append(const char *format, ...) {
   if (s_length >= SUMMARY_SIZE - 1) return;
   va_list args;
@@ -71,7 +80,7 @@ static void AppendPlace(HDBC hdbc) {
 static void AppendSkippedLines(void) {
   int64_t n = g_cdfReport.skippedLines;
   if (n == 0) return;
-  Append("  %lld %s of a single field held no record: %s", (long long)n, Noun(n, "line", "lines"),
+  Append("  %lld %s of a single field %s: %s", (long long)n, Noun(n, "line", "lines"), kTense[s_tense].heldNoRecord,
          Noun(n, "line", "lines"));
   int64_t shown = n < SKIPPED_LINES_KEPT ? n : (int64_t)SKIPPED_LINES_KEPT;
   for (int64_t i = 0; i < shown; i++) Append("%s%lld", i ? ", " : " ", (long long)g_cdfReport.firstSkipped[i]);
@@ -81,10 +90,11 @@ static void AppendSkippedLines(void) {
 static void AppendLosses(void) {
   int64_t dates = g_cdfReport.nullDates, numbers = g_cdfReport.cutNumbers;
   if (dates)
-    Append("  %lld %s became NULL: not 8 digits YYYYMMDD\n", (long long)dates, Noun(dates, "date", "dates"));
+    Append("  %lld %s %s NULL: not 8 digits YYYYMMDD\n", (long long)dates, Noun(dates, "date", "dates"),
+           kTense[s_tense].became);
   if (numbers)
-    Append("  %lld %s lost digits: past the second decimal, or decimals in a whole-number @N column\n",
-           (long long)numbers, Noun(numbers, "number", "numbers"));
+    Append("  %lld %s %s digits: past the second decimal, or decimals in a whole-number @N column\n",
+           (long long)numbers, Noun(numbers, "number", "numbers"), kTense[s_tense].lost);
 }
 
 /* The code page of the text, when the program had to guess it: a guess
@@ -99,13 +109,14 @@ static void AppendCharset(void) {
   }
   const char *other = g_cdfCharset == CDF_CP850 ? "CP437" : g_cdfCharset == CDF_CP437 ? "CP850" : "CP850 or CP437";
   Append("  warning: the letters do not show the file's code page; the text was read as %s.\n"
-         "  If letters look wrong, drop the table and import the file again with --charset %s\n",
-         name, other);
+         "  If letters look wrong, %s with --charset %s\n",
+         name, kTense[s_tense].mendCharset, other);
 }
 
 void ShowRunSummary(UiWindow window, HDBC hdbc, const char *tableName, int32_t outcome, int32_t count) {
   s_length = 0;
   s_summary[0] = 0;
+  s_tense = 0;
   AppendTable(hdbc, tableName, outcome, count);
   AppendPlace(hdbc);
   AppendSkippedLines();
@@ -117,6 +128,7 @@ void ShowRunSummary(UiWindow window, HDBC hdbc, const char *tableName, int32_t o
 void BuildDryRunReport(const char *fileName, const char *tableName, int32_t records) {
   s_length = 0;
   s_summary[0] = 0;
+  s_tense = 1;
   int32_t columns = 0;
   for (int32_t i = 0; i < g_columnCount; i++) columns += IsTableColumn(i);
   Append("%s would give the table \"%s\" with %d %s:\n", fileName, tableName, columns,

@@ -13,6 +13,7 @@
 
 #include "charset.h"
 #include "columns.h"
+#include "dry_run.h"
 #include "fake_odbc.h"
 #include "run.h"
 #include "scripted_ui.h"
@@ -561,6 +562,58 @@ TEST(Run, TableNameAndDataSourceGiven) {
             std::vector<std::string>{"SQLDriverConnect(dbc,null,Charset=UTF-8;DRIVER=Lumetra;Database=/tmp/x.db,NTS,1024,0)"});
   EXPECT_EQ(LoggedCalls("SQLPrepare"), std::vector<std::string>{"SQLPrepare(stmt,INSERT INTO \"staff\" VALUES (?,?),NTS)"});
   EXPECT_EQ(g_outcome, RUN_IMPORTED);
+}
+
+}  // namespace
+
+namespace {
+
+/* A dry run reads the whole file as the run would and calls no ODBC
+ * function: the report lists the columns with their SQL types, the
+ * records, the lines without one and the values changed; a reader error
+ * is shown with its line. */
+TEST(DryRun, ReportsWithoutWriting) {
+  TempFolder dir;
+  const struct { const char *name; std::string content; const char *table; int32_t outcome; std::string shown; } cases[] = {
+    {"every type", "Name,Born@D,Mr@O,Mrs@O,Vip@C,Amt@N,Price@N*,Tags@G\r\nann,1999,0,1,1,1.5,1.999,a;\r\nlonely\r\n"
+                   "bob,19991231,1,0,0,2,3,b\r\n", nullptr, RUN_IMPORTED,
+     "t.cdf would give the table \"t\" with 7 columns:\n"
+     "  Name TEXT\n  Born TIMESTAMP\n  Mr SMALLINT\n  Vip SMALLINT\n  Amt INTEGER\n  Price INTEGER\n  Tags TEXT\n"
+     "and 2 records; nothing was written\n"
+     "  1 line of a single field would hold no record: line 3\n"
+     "  1 date would become NULL: not 8 digits YYYYMMDD\n"
+     "  2 numbers would lose digits: past the second decimal, or decimals in a whole-number @N column\n"},
+    {"header only, table named", "a,b", "staff", RUN_IMPORTED,
+     "t.cdf would give the table \"staff\" with 2 columns:\n  a TEXT\n  b TEXT\nand 0 records; nothing was written\n"},
+    {"last line without a break", "n@N\n1\n2", nullptr, RUN_IMPORTED,
+     "t.cdf would give the table \"t\" with 1 column:\n  n INTEGER\nand 2 records; nothing was written\n"},
+    {"a reader error", "a,b\n1,2\n3,\"4\"x\n5,6\n", nullptr, RUN_FAILED,
+     "Error reading file t.cdf, line 3, column b: a closing quote is followed by something else than a comma or a line "
+     "break"},
+    {"no header", "", nullptr, RUN_FAILED,
+     "Error reading file t.cdf: there is no header line; the first line must name the columns, such as "
+     "Name,Born@D,Amount@N"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetFakeOdbc();
+    UseScriptedUi(UiScript());
+    g_importOptions.tableName = c.table;
+    int32_t outcome = DryRunImport(dir.Write("t.cdf", c.content).c_str());
+    g_importOptions.tableName = nullptr;
+    EXPECT_EQ(outcome, c.outcome);
+    if (c.outcome == RUN_IMPORTED) {
+      EXPECT_EQ(DryRunReport(), c.shown);
+      EXPECT_TRUE(g_messages.empty());
+    } else {
+      EXPECT_EQ(g_messages, std::vector<std::string>{c.shown});
+    }
+    EXPECT_TRUE(LoggedCalls("SQL").empty());
+  }
+  ResetFakeOdbc();
+  UseScriptedUi(UiScript());
+  EXPECT_EQ(DryRunImport((dir.path + "/missing.cdf").c_str()), RUN_FAILED);
+  EXPECT_EQ(g_messages, std::vector<std::string>{"Could not open file missing.cdf: No such file or directory"});
 }
 
 }  // namespace

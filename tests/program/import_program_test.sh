@@ -159,7 +159,7 @@ run - one.cdf missing.cdf broken.cdf two.cdf
 expect 1 "several files, two failing"
 [ "$(rows one)" = '1|x' ] && [ "$(rows two)" = $'2|y\n3|z' ] || fail "several files stored $(rows one) / $(rows two)"
 grep -qxF 'lumetra-import: missing.cdf: No such file or directory' <<<"$out" || fail "missing file among several: $out"
-[ "$(tail -n 1 <<<"$out")" = 'lumetra-import: 2 files imported, 2 failed; 3 records in all' ] || fail "total: $out"
+[ "$(tail -n 1 <<<"$out")" = 'lumetra-import: 2 files imported, 2 failed; 3 records in the files imported' ] || fail "total: $out"
 [ "$(grep -c 'imported into the table' <<<"$out")" = 2 ] || fail "a summary per file: $out"
 
 # --table and --replace: a replacement refused at a record keeps the old
