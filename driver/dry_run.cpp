@@ -3,7 +3,6 @@
  * is what a run would store. */
 #include "dry_run.h"
 
-#include <stdio.h>
 
 #include "cdf_file.h"
 #include "cdf_reader.h"
@@ -35,10 +34,7 @@ int32_t DryRunImport(const char *fileName) {
     }
     if (!endOfLine) records++;
   }
-  if (g_importOptions.tableName)
-    snprintf(tableName, sizeof tableName, "%s", g_importOptions.tableName);
-  else
-    TableNameFromPath(fileName, tableName);
+  ImportTableName(fileName, tableName);
   BuildDryRunReport(FileNameOf(fileName), tableName, records);
   outcome = RUN_IMPORTED;
 done:

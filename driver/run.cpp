@@ -12,7 +12,6 @@
  * failure or Cancel so that the old table stays. A front end that wants
  * one gets a summary before the teardown. */
 
-#include <stdio.h>
 #include <string.h>
 
 #include "cdf_file.h"
@@ -294,10 +293,7 @@ int32_t RunImport(UiInstance instance) {
     goto teardown;
   }
   if (!Connect(&s)) goto teardown;
-  if (g_importOptions.tableName)
-    snprintf(tableName, sizeof tableName, "%s", g_importOptions.tableName);
-  else
-    TableNameFromPath(fileName, tableName);
+  ImportTableName(fileName, tableName);
   if (PumpAndCancelled()) goto cancelled;
   if (!MakeTable(&s, tableName)) goto teardown;
   s.tableCreated = 1;

@@ -49,6 +49,10 @@ int32_t RunImport(UiInstance instance);
  * is not its first character. tableName holds TABLE_NAME_SIZE bytes. */
 void TableNameFromPath(const char *path, char *tableName);
 
+/* The table of the file at path: the name that --table gave, else the
+ * one TableNameFromPath makes. */
+void ImportTableName(const char *path, char *tableName);
+
 /* 1 when c separates folders from the file's name on this platform. */
 int32_t IsNameSeparator(char c);
 
