@@ -79,11 +79,11 @@ static int32_t UseCharsetNamed(const char *name) {
  * output. Returns a RunOutcome. */
 static int32_t ImportFile(const char *file, int32_t dryRun) {
   char reason[REASON_SIZE];
+  UseTerminalFile(s_fileName); /* also: a message waits for no Enter */
   if (ResolveImportPath(file, s_fileName, reason, sizeof reason) != PATH_OK) {
-    fprintf(stderr, "%s: %s\n", kProgram, reason);
+    ShowMessage(0, reason); /* in a message box when the window is used */
     return RUN_FAILED;
   }
-  UseTerminalFile(s_fileName);
   if (dryRun) {
     int32_t outcome = DryRunImport(s_fileName);
     if (outcome == RUN_IMPORTED) fputs(DryRunReport(), stdout);
