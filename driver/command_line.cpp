@@ -47,7 +47,9 @@ const char g_shortUsageText[] =
   "Usage: lumetra-import [OPTIONS] [FILE...]\n"
   "Try 'lumetra-import --help' for more.\n";
 
-enum { FAULT_SIZE = 512 };
+/* What --dsn may hold: with the program's own keys it fits the
+ * connection string. */
+enum { FAULT_SIZE = 512, DATA_SOURCE_LIMIT = 1000 };
 static char s_fault[FAULT_SIZE];
 static char s_connection[CONNECTION_STRING_SIZE]; /* --dsn tried out */
 
@@ -101,13 +103,12 @@ static int32_t TakeValueOption(int argc, char **argv, int *i, CommandLine *cl) {
 }
 
 /* Takes a flag; 0 when arg is none. */
-static int32_t TakeFlag(const char *arg, CommandLine *cl, int32_t *seen) {
+static int32_t TakeFlag(const char *arg, int32_t *seen) {
   for (const auto &f : kFlags) {
     if (strcmp(arg, f.option) != 0) continue;
     *seen |= 1 << f.flag;
     return 1;
   }
-  (void)cl;
   return 0;
 }
 
@@ -119,9 +120,10 @@ static void CheckCombination(CommandLine *cl, int32_t seen) {
     Refuse(cl, "--table names the table of one FILE; %d files were given", (int)cl->fileCount);
   else if (cl->tableName && (cl->tableName[0] == 0 || strlen(cl->tableName) >= TABLE_NAME_SIZE))
     Refuse(cl, "--table needs a NAME of 1 to %d bytes", TABLE_NAME_SIZE - 1);
-  else if (cl->dataSource && (cl->dataSource[0] == 0 || !MakeConnectionString(cl->dataSource, s_connection)))
-    Refuse(cl, "--dsn needs a DSN name without ';', '{' or '}', or a connection string, of less than %d bytes",
-           CONNECTION_STRING_SIZE - 16);
+  else if (cl->dataSource && (cl->dataSource[0] == 0 || strlen(cl->dataSource) > DATA_SOURCE_LIMIT ||
+                               !MakeConnectionString(cl->dataSource, s_connection)))
+    Refuse(cl, "--dsn needs a DSN name without ';', '{' or '}', or a connection string, of 1 to %d bytes",
+           DATA_SOURCE_LIMIT);
   cl->tableMode = (seen & (1 << FLAG_APPEND)) ? TABLE_APPEND : (seen & (1 << FLAG_REPLACE)) ? TABLE_REPLACE : TABLE_NEW;
   cl->dryRun = (seen & (1 << FLAG_DRY_RUN)) != 0;
 }
@@ -136,10 +138,12 @@ void ParseCommandLine(int argc, char **argv, CommandLine *cl) {
     if (!optionsEnded && strcmp(arg, "--") == 0) {
       optionsEnded = 1;
     } else if (!optionsEnded && arg[0] == '-' && arg[1] != 0) {
-      if (!TakeValueOption(argc, argv, &i, cl) && !TakeFlag(arg, cl, &seen))
+      if (!TakeValueOption(argc, argv, &i, cl) && !TakeFlag(arg, &seen))
         Refuse(cl, "unknown option '%s'", arg);
-    } else if (arg[0] == 0 || (!optionsEnded && strcmp(arg, "-") == 0)) {
-      Refuse(cl, "unexpected argument '%s': no FILE is empty or '-'", arg);
+    } else if (arg[0] == 0) {
+      Refuse(cl, "a FILE name is empty");
+    } else if (!optionsEnded && strcmp(arg, "-") == 0) {
+      Refuse(cl, "'-' is no FILE: without a FILE, a pipe on standard input names the file");
     } else {
       cl->files[cl->fileCount++] = arg; /* never ahead of i */
     }

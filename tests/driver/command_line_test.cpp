@@ -70,15 +70,16 @@ TEST(CommandLine, FilesAndOptions) {
 /* Help and version win over everything else before a fault; every bad
  * command line says what is wrong in one line. */
 TEST(CommandLine, ActionsAndConflicts) {
-  const std::string longName(TABLE_NAME_SIZE, 't'), longDsn(CONNECTION_STRING_SIZE, 'd');
+  const std::string longName(TABLE_NAME_SIZE, 't'), longDsn(1001, 'd'), longString = "DRIVER=" + std::string(994, 'd');
   const struct { std::vector<std::string> args; int32_t action; const char *fault = nullptr; } cases[] = {
     {{"--help"}, COMMAND_HELP},
     {{"people.cdf", "--help"}, COMMAND_HELP},
     {{"-h"}, COMMAND_HELP},
     {{"--append", "--replace", "-V"}, COMMAND_VERSION},
     {{"--version"}, COMMAND_VERSION},
-    {{"-"}, COMMAND_BAD, "unexpected argument '-': no FILE is empty or '-'"},
-    {{""}, COMMAND_BAD, "unexpected argument '': no FILE is empty or '-'"},
+    {{"-"}, COMMAND_BAD, "'-' is no FILE: without a FILE, a pipe on standard input names the file"},
+    {{""}, COMMAND_BAD, "a FILE name is empty"},
+    {{"--", "-"}, COMMAND_IMPORT},
     {{"-hV"}, COMMAND_BAD, "unknown option '-hV'"},
     {{"--helpx"}, COMMAND_BAD, "unknown option '--helpx'"},
     {{"--tablex=a", "a.cdf"}, COMMAND_BAD, "unknown option '--tablex=a'"},
@@ -92,9 +93,12 @@ TEST(CommandLine, ActionsAndConflicts) {
     {{"--table=", "a.cdf"}, COMMAND_BAD, "--table needs a NAME of 1 to 255 bytes"},
     {{"--table", longName, "a.cdf"}, COMMAND_BAD, "--table needs a NAME of 1 to 255 bytes"},
     {{"--dsn", "a;b", "a.cdf"}, COMMAND_BAD,
-     "--dsn needs a DSN name without ';', '{' or '}', or a connection string, of less than 1008 bytes"},
+     "--dsn needs a DSN name without ';', '{' or '}', or a connection string, of 1 to 1000 bytes"},
+    {{"--dsn", longString.substr(1), "a.cdf"}, COMMAND_IMPORT},
+    {{"--dsn", longString, "a.cdf"}, COMMAND_BAD,
+     "--dsn needs a DSN name without ';', '{' or '}', or a connection string, of 1 to 1000 bytes"},
     {{"--dsn", longDsn, "a.cdf"}, COMMAND_BAD,
-     "--dsn needs a DSN name without ';', '{' or '}', or a connection string, of less than 1008 bytes"},
+     "--dsn needs a DSN name without ';', '{' or '}', or a connection string, of 1 to 1000 bytes"},
   };
   for (const auto &c : cases) {
     std::string files;
