@@ -6,7 +6,7 @@
 
 DS_EXPORT SQLRETURN SQL_API SQLPrepare(SQLHSTMT h, SQLCHAR *sql, SQLINTEGER length) {
   ENTER_STMT(h);
-  return Leave(stmt->diag, Prepare(stmt, sql, length));
+  return Leave(stmt->diag, Prepare(stmt, Narrow(sql, length)));
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT h) {
@@ -16,7 +16,7 @@ DS_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT h) {
 
 DS_EXPORT SQLRETURN SQL_API SQLExecDirect(SQLHSTMT h, SQLCHAR *sql, SQLINTEGER length) {
   ENTER_STMT(h);
-  return Leave(stmt->diag, ExecDirect(stmt, sql, length));
+  return Leave(stmt->diag, ExecDirect(stmt, Narrow(sql, length)));
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT h, SQLUSMALLINT option) {

@@ -55,21 +55,17 @@ void OpenCatalog(Stmt *stmt, std::unique_ptr<Cursor> rows) {
 
 /* The application's SQL as the backend takes it: UTF-8, split into its
  * statements, each with the type words mapped. */
-static SQLRETURN StatementsOf(Stmt *stmt, SQLCHAR *sql, SQLINTEGER length, std::vector<std::string> *out) {
-  if (!sql) return PostError(stmt->diag, "HY009", 0, "Invalid use of null pointer");
-  std::string text = InputText(sql, length), utf8;
+static SQLRETURN StatementsOf(Dbc *dbc, Diagnostics &diag, const AppText &sql, std::vector<std::string> *out) {
+  if (!sql.s) return PostError(diag, "HY009", 0, "Invalid use of null pointer");
+  std::string text;
   size_t bad = 0;
-  switch (stmt->dbc->charset.ToUtf8(text.data(), text.size(), &utf8, &bad)) {
-    case TEXT_KEPT: break;
-    case TEXT_CONVERTED: text.swap(utf8); break;
-    case TEXT_INVALID:
-      return PostError(stmt->diag, "22018", 0,
-                       "Invalid character value: byte " + std::to_string(bad) + " of the statement is not " +
-                           stmt->dbc->charset.Name());
-  }
-  const char *const *names = stmt->dbc->backend->TypeNames();
+  if (InputUtf8(dbc->charset, sql, &text, &bad) == TEXT_INVALID)
+    return PostError(diag, "22018", 0,
+                     "Invalid character value: byte " + std::to_string(bad) + " of the statement is not " +
+                         dbc->charset.Name());
+  const char *const *names = dbc->backend->TypeNames();
   for (const std::string &s : SplitStatements(text)) out->push_back(RewriteSql(s, names));
-  if (out->empty()) return PostError(stmt->diag, "42000", 0, "The statement holds no SQL");
+  if (out->empty()) return PostError(diag, "42000", 0, "The statement holds no SQL");
   return SQL_SUCCESS;
 }
 
@@ -103,9 +99,9 @@ static SQLRETURN ExecutePrepared(Stmt *stmt, bool grouped) {
   return converted;
 }
 
-SQLRETURN Prepare(Stmt *stmt, SQLCHAR *sql, SQLINTEGER length) {
+SQLRETURN Prepare(Stmt *stmt, const AppText &sql) {
   std::vector<std::string> statements;
-  if (StatementsOf(stmt, sql, length, &statements) == SQL_ERROR) return SQL_ERROR;
+  if (StatementsOf(stmt->dbc, stmt->diag, sql, &statements) == SQL_ERROR) return SQL_ERROR;
   if (statements.size() > 1)
     return PostError(stmt->diag, "42000", 0,
                      "Only one statement can be prepared at a time; this text holds " +
@@ -113,9 +109,9 @@ SQLRETURN Prepare(Stmt *stmt, SQLCHAR *sql, SQLINTEGER length) {
   return PrepareOne(stmt, statements[0]);
 }
 
-SQLRETURN ExecDirect(Stmt *stmt, SQLCHAR *sql, SQLINTEGER length) {
+SQLRETURN ExecDirect(Stmt *stmt, const AppText &sql) {
   std::vector<std::string> statements;
-  if (StatementsOf(stmt, sql, length, &statements) == SQL_ERROR) return SQL_ERROR;
+  if (StatementsOf(stmt->dbc, stmt->diag, sql, &statements) == SQL_ERROR) return SQL_ERROR;
   SQLRETURN result = SQL_SUCCESS;
   for (size_t i = 0; i < statements.size(); i++) {
     if (PrepareOne(stmt, statements[i]) == SQL_ERROR) return SQL_ERROR;
@@ -126,6 +122,18 @@ SQLRETURN ExecDirect(Stmt *stmt, SQLCHAR *sql, SQLINTEGER length) {
     if (rc == SQL_SUCCESS_WITH_INFO) result = rc;
   }
   return result;
+}
+
+SQLRETURN NativeSql(Dbc *dbc, const AppText &sql, const AppBuffer &out, SQLINTEGER *length) {
+  if (!dbc->backend) return PostError(dbc->diag, "08003", 0, "Connection not open");
+  std::vector<std::string> statements;
+  if (StatementsOf(dbc, dbc->diag, sql, &statements) == SQL_ERROR) return SQL_ERROR;
+  std::string text;
+  for (const std::string &s : statements) text += (text.empty() ? "" : ";\n") + s;
+  SQLLEN full;
+  SQLRETURN rc = CopyOut(&dbc->diag, text, out, &full);
+  if (length) *length = (SQLINTEGER)full;
+  return rc;
 }
 
 SQLRETURN FreeStmt(Stmt *stmt, SQLUSMALLINT option) {

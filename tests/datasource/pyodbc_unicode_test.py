@@ -1,0 +1,78 @@
+#!/usr/bin/python3
+"""pyodbc with its default settings, which use the driver's W calls and
+SQL_C_WCHAR, against a temporary data source: text beyond Latin-1 and
+beyond the BMP in SQL, names and values, column names without trailing
+NULs, the catalog, and messages.
+
+    pyodbc_unicode_test.py <liblumetraodbc.so>
+
+Exits 77 (skipped) where pyodbc is not installed.
+"""
+import os
+import shlex
+import subprocess
+import sys
+import tempfile
+
+try:
+    import pyodbc
+except ImportError:
+    print("skipped (pyodbc): python3-pyodbc is not installed")
+    sys.exit(77)
+
+driver = os.path.realpath(sys.argv[1])
+here = os.path.dirname(os.path.realpath(__file__))
+MOON = "\u03a9\u03bc\u03ad\u03b3\u03b1 \U0001f31c"  # 'Ωμέγα 🌜'
+OMEGA = "\u03a9\u03bc\u03ad\u03b3\u03b1"            # 'Ωμέγα'
+
+failures = []
+
+
+def check(what, got, want):
+    if got != want:
+        failures.append(f"{what}: got {got!r}, want {want!r}")
+
+
+def error_of(cursor, sql):
+    try:
+        cursor.execute(sql)
+    except pyodbc.Error as e:
+        return e.args
+    return None
+
+
+with tempfile.TemporaryDirectory() as work:
+    env_line = subprocess.run(["bash", os.path.join(here, "../support/temp-dsn.sh"), driver, work + "/dsn"],
+                              check=True, capture_output=True, text=True).stdout
+    for assignment in shlex.split(env_line)[1:]:
+        key, value = assignment.split("=", 1)
+        os.environ[key] = value
+    cnxn = pyodbc.connect("DSN=Lumetra Data Source", autocommit=True)
+    cursor = cnxn.cursor()
+
+    row = cursor.execute(f"SELECT '{MOON}' AS \"{OMEGA}\"").fetchone()
+    check("a literal in SQL", row[0], MOON)
+    check("a column alias", cursor.description[0][0], OMEGA)
+
+    cursor.execute(f'CREATE TABLE "{OMEGA}" ("{OMEGA}" TEXT, "n\U0001f31c" INTEGER)')
+    cursor.execute(f'INSERT INTO "{OMEGA}" VALUES (?, ?)', MOON, 1)
+    cursor.execute(f'INSERT INTO "{OMEGA}" VALUES (\'{MOON}\', 2)')
+    rows = [tuple(r) for r in cursor.execute(f'SELECT * FROM "{OMEGA}" ORDER BY 2').fetchall()]
+    check("a table and values named in Unicode", rows, [(MOON, 1), (MOON, 2)])
+    check("column names, no trailing NULs", [d[0] for d in cursor.description], [OMEGA, "n\U0001f31c"])
+    found = cursor.execute(f'SELECT "n\U0001f31c" FROM "{OMEGA}" WHERE "{OMEGA}" = ? ORDER BY 1', MOON).fetchval()
+    check("a parameter beyond the BMP", found, 1)
+
+    check("the table in the catalog", [t.table_name for t in cursor.tables(table=OMEGA)], [OMEGA])
+    check("its columns in the catalog", [c.column_name for c in cursor.columns(table=OMEGA)],
+          [OMEGA, "n\U0001f31c"])
+
+    error = error_of(cursor, f'SELECT * FROM "{MOON}"')
+    check("the state of a missing table", error and error[0], "42S02")
+    check("the missing table's name in the message", error is not None and MOON in error[1], True)
+    cnxn.close()
+
+if failures:
+    print("\n".join(failures))
+    sys.exit(1)
+print("pyodbc Unicode: all checks passed")
