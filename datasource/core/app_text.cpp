@@ -8,7 +8,8 @@
 /* Narrow text: bytes, the last one the terminator. */
 static bool CopyNarrow(const std::string &s, SQLCHAR *out, SQLLEN size, SQLLEN *length) {
   if (length) *length = (SQLLEN)s.size();
-  if (!out || size <= 0) return s.empty();
+  if (!out) return true; /* only the length was asked for */
+  if (size <= 0) return s.empty();
   size_t n = s.size() < (size_t)size ? s.size() : (size_t)size - 1;
   memcpy(out, s.data(), n);
   out[n] = 0;
@@ -25,7 +26,8 @@ static bool CopyWide(const std::string &s, SQLPOINTER out, SQLLEN size, bool byt
   const SQLLEN unit = bytes ? (SQLLEN)sizeof(SQLWCHAR) : 1;
   if (length) *length = (SQLLEN)units.size() * unit;
   SQLLEN room = size / unit;
-  if (!out || room <= 0) return units.empty();
+  if (!out) return true; /* only the length was asked for */
+  if (room <= 0) return units.empty();
   size_t n = units.size() < (size_t)room ? units.size() : (size_t)room - 1;
   if (n < units.size() && n > 0 && IsHighSurrogate(units[n - 1])) n--;
   SQLWCHAR *w = (SQLWCHAR *)out;

@@ -106,7 +106,6 @@ SQLRETURN Connect(Dbc *dbc, const AppText &dsn, const AppText &user, const AppTe
 SQLRETURN DriverConnect(Dbc *dbc, const AppText &in, const AppBuffer &out, SQLSMALLINT *outLength) {
   Settings settings;
   std::string bad;
-  SQLRETURN result = SQL_SUCCESS;
   /* A key dropped from a malformed string could send the data elsewhere. */
   if (!ParseConnectionString(InputText(in), &settings.given, &bad))
     return PostError(dbc->diag, "08001", 0, "Malformed connection string: " + bad);
@@ -116,7 +115,5 @@ SQLRETURN DriverConnect(Dbc *dbc, const AppText &in, const AppBuffer &out, SQLSM
   if (OpenBackend(dbc) == SQL_ERROR) return SQL_ERROR;
   std::string completed;
   for (const Attribute &a : settings.given) completed += (completed.empty() ? "" : ";") + FormatAttribute(a);
-  if (CopyOutShort(out.out ? &dbc->diag : nullptr, completed, out, outLength) != SQL_SUCCESS && out.out)
-    result = SQL_SUCCESS_WITH_INFO;
-  return result;
+  return CopyOutShort(&dbc->diag, completed, out, outLength);
 }

@@ -2,7 +2,8 @@
 """pyodbc with its default settings, which use the driver's W calls and
 SQL_C_WCHAR, against a temporary data source: text beyond Latin-1 and
 beyond the BMP in SQL, names and values, column names without trailing
-NULs, the catalog, and messages.
+NULs, the catalog, and messages; integers beyond 32 bits in INTEGER
+columns, written by sqlite3 or through pyodbc, read back exactly.
 
     pyodbc_unicode_test.py <liblumetraodbc.so>
 
@@ -10,6 +11,7 @@ Exits 77 (skipped) where pyodbc is not installed.
 """
 import os
 import shlex
+import sqlite3
 import subprocess
 import sys
 import tempfile
@@ -70,6 +72,16 @@ with tempfile.TemporaryDirectory() as work:
     error = error_of(cursor, f'SELECT * FROM "{MOON}"')
     check("the state of a missing table", error and error[0], "42S02")
     check("the missing table's name in the message", error is not None and MOON in error[1], True)
+
+    with sqlite3.connect(os.path.join(work, "dsn", "lumetra.db")) as db:
+        db.execute("CREATE TABLE big (n INTEGER, m INT)")
+        db.execute("INSERT INTO big VALUES (3000000000, -3000000000)")
+    cursor.execute("INSERT INTO big VALUES (?, ?)", 9007199254740993, -(2 ** 63))
+    cursor.execute("INSERT INTO big VALUES (?, ?)", 2 ** 63 - 1, 42)
+    rows = [tuple(r) for r in cursor.execute("SELECT n, m FROM big ORDER BY rowid").fetchall()]
+    check("64-bit integers", rows,
+          [(3000000000, -3000000000), (9007199254740993, -(2 ** 63)), (2 ** 63 - 1, 42)])
+    check("as text", cursor.execute("SELECT CAST(n AS TEXT) FROM big ORDER BY rowid").fetchval(), "3000000000")
     cnxn.close()
 
 if failures:
