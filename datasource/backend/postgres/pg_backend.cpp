@@ -48,7 +48,7 @@ const TypeFact kTypes[] = {
   {"bigint", SQL_BIGINT, 19, nullptr, nullptr, nullptr},
   {"double precision", SQL_DOUBLE, 15, nullptr, nullptr, nullptr},
   {"date", SQL_TYPE_DATE, 10, "'", "'", nullptr},
-  {"timestamp", SQL_TYPE_TIMESTAMP, 19, "'", "'", nullptr},
+  {"timestamp", SQL_TYPE_TIMESTAMP, TIMESTAMP_MICROS_SIZE, "'", "'", nullptr},
   {"bytea", SQL_LONGVARBINARY, BLOB_COLUMN_SIZE, "'\\x", "'", nullptr},
 };
 

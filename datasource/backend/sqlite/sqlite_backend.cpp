@@ -29,7 +29,7 @@ static const TypeFact kTypes[] = {
   {"BIGINT", SQL_BIGINT, 19, nullptr, nullptr, nullptr},
   {"DOUBLE", SQL_DOUBLE, 15, nullptr, nullptr, nullptr},
   {"DATE", SQL_TYPE_DATE, 10, "'", "'", nullptr},
-  {"TIMESTAMP", SQL_TYPE_TIMESTAMP, 19, "'", "'", nullptr},
+  {"TIMESTAMP", SQL_TYPE_TIMESTAMP, TIMESTAMP_MICROS_SIZE, "'", "'", nullptr},
   {"BLOB", SQL_LONGVARBINARY, BLOB_COLUMN_SIZE, "X'", "'", nullptr},
 };
 

@@ -3,18 +3,22 @@
 SQL_C_WCHAR, against a temporary data source: text beyond Latin-1 and
 beyond the BMP in SQL, names and values, column names without trailing
 NULs, the catalog, and messages; integers beyond 32 bits in INTEGER
-columns, written by sqlite3 or through pyodbc, read back exactly.
+columns, written by sqlite3 or through pyodbc, read back exactly; Decimal,
+uuid, time and datetime parameters with their every digit.
 
-    pyodbc_unicode_test.py <liblumetraodbc.so>
+    pyodbc_defaults_test.py <liblumetraodbc.so>
 
 Exits 77 (skipped) where pyodbc is not installed.
 """
+import datetime
+import decimal
 import os
 import shlex
 import sqlite3
 import subprocess
 import sys
 import tempfile
+import uuid
 
 try:
     import pyodbc
@@ -82,9 +86,30 @@ with tempfile.TemporaryDirectory() as work:
     check("64-bit integers", rows,
           [(3000000000, -3000000000), (9007199254740993, -(2 ** 63)), (2 ** 63 - 1, 42)])
     check("as text", cursor.execute("SELECT CAST(n AS TEXT) FROM big ORDER BY rowid").fetchval(), "3000000000")
+
+    cursor.execute("CREATE TABLE kinds (k TEXT, t TEXT, n NUMERIC, ts TIMESTAMP)")
+    long_decimal = decimal.Decimal("-12345678901234567890.123456789")
+    guid = uuid.UUID("12345678-9abc-def0-0123-456789abcdef")
+    moment = datetime.datetime(2026, 12, 8, 17, 45, 30, 123456)
+    given = [("decimal", long_decimal, "-12345678901234567890.123456789"),
+             ("uuid", guid, "12345678-9abc-def0-0123-456789abcdef"),
+             ("time", datetime.time(23, 59, 58), "23:59:58"),
+             ("long", "\u03a9" * 300000, "\u03a9" * 300000)]
+    for kind, value, text in given:
+        error = None
+        try:
+            cursor.execute("INSERT INTO kinds (k, t) VALUES (?, ?)", kind, value)
+        except pyodbc.Error as e:
+            error = e.args
+        check(f"a {kind} parameter", error, None)
+        check(f"the {kind} as stored", cursor.execute("SELECT t FROM kinds WHERE k = ?", kind).fetchval(), text)
+    cursor.execute("INSERT INTO kinds (k, n, ts) VALUES ('numbers', ?, ?)", decimal.Decimal("1234.5"), moment)
+    check("a Decimal in a NUMERIC column", cursor.execute("SELECT n FROM kinds WHERE k = 'numbers'").fetchval(),
+          1234.5)
+    check("microseconds kept", cursor.execute("SELECT ts FROM kinds WHERE k = 'numbers'").fetchval(), moment)
     cnxn.close()
 
 if failures:
     print("\n".join(failures))
     sys.exit(1)
-print("pyodbc Unicode: all checks passed")
+print("pyodbc with its defaults: all checks passed")
