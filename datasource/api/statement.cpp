@@ -1,6 +1,7 @@
 /* statement.cpp: the entry points that prepare and execute statements,
  * bind their parameters and set their attributes. */
 #include "api/entry.h"
+#include "core/data_at_exec.h"
 #include "core/parameters.h"
 #include "core/statement.h"
 
@@ -54,4 +55,14 @@ DS_EXPORT SQLRETURN SQL_API SQLBindParameter(SQLHSTMT h, SQLUSMALLINT number, SQ
 DS_EXPORT SQLRETURN SQL_API SQLNumParams(SQLHSTMT h, SQLSMALLINT *count) {
   ENTER_STMT(h);
   return Leave(stmt->diag, NumParams(stmt, count));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLParamData(SQLHSTMT h, SQLPOINTER *token) {
+  ENTER_STMT(h);
+  return Leave(stmt->diag, ParamData(stmt, token));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLPutData(SQLHSTMT h, SQLPOINTER data, SQLLEN length) {
+  ENTER_STMT(h);
+  return Leave(stmt->diag, PutData(stmt, data, length));
 }

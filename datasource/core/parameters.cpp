@@ -44,6 +44,10 @@ static SQLRETURN TypeViolation(Stmt *stmt, int n) {
 }
 
 enum { VALUE_TEXT_SIZE = 48 };
+
+/* The bytes of a parameter's value: the application's buffer, or what it
+ * sent with SQLPutData for a parameter given at execution. */
+static const void *DataOf(const Param &p) { return p.atExec ? (const void *)p.sent.data() : p.value; }
 /* The most nanoseconds a TIMESTAMP_STRUCT's fraction can hold. */
 static const SQLUINTEGER kMaxNanos = 999999999;
 
@@ -98,13 +102,13 @@ static SQLRETURN ConvertDate(Stmt *stmt, int n, Param &p, Value *out) {
   unsigned month, day, hour = 0, minute = 0, second = 0;
   SQLUINTEGER nanos = 0;
   if (p.cType == SQL_C_TIMESTAMP || p.cType == SQL_C_TYPE_TIMESTAMP) {
-    TIMESTAMP_STRUCT t = ReadUnaligned<TIMESTAMP_STRUCT>(p.value);
+    TIMESTAMP_STRUCT t = ReadUnaligned<TIMESTAMP_STRUCT>(DataOf(p));
     year = t.year, month = t.month, day = t.day, hour = t.hour, minute = t.minute, second = t.second;
     nanos = t.fraction;
     if (hour > 23 || minute > 59 || second > 61 || nanos > kMaxNanos)
       return PostError(stmt->diag, "22008", 0, "Datetime field overflow: no time of day" + Where(n));
   } else {
-    DATE_STRUCT d = ReadUnaligned<DATE_STRUCT>(p.value);
+    DATE_STRUCT d = ReadUnaligned<DATE_STRUCT>(DataOf(p));
     year = d.year, month = d.month, day = d.day;
   }
   if (!IsCalendarDate(year, month, day))
@@ -131,9 +135,9 @@ static SQLRETURN ConvertDate(Stmt *stmt, int n, Param &p, Value *out) {
 static bool LengthOf(const Param &p, SQLLEN indicator, size_t unit, size_t *length) {
   if (indicator == SQL_NTS) {
     size_t n = 0;
-    if (unit == 1) n = strlen((const char *)p.value);
+    if (unit == 1) n = strlen((const char *)DataOf(p));
     else
-      while (ReadUnaligned<SQLWCHAR>((char *)p.value + n) != 0) n += unit;
+      while (ReadUnaligned<SQLWCHAR>((const char *)DataOf(p) + n) != 0) n += unit;
     *length = n;
     return true;
   }
@@ -150,7 +154,7 @@ static SQLRETURN ConvertText(Stmt *stmt, int n, Param &p, SQLLEN indicator, Valu
   size_t length;
   if (!LengthOf(p, indicator, wide ? sizeof(SQLWCHAR) : 1, &length))
     return PostError(stmt->diag, "HY090", 0, "Invalid string or buffer length" + Where(n));
-  const char *s = (const char *)p.value;
+  const char *s = (const char *)DataOf(p);
   out->kind = binary ? VALUE_BLOB : VALUE_TEXT;
   out->data = s;
   out->size = length;
@@ -198,7 +202,7 @@ static const SQLSMALLINT kTimeTypes[] = {SQL_TIME, SQL_TYPE_TIME, 0};
 /* SQL_C_NUMERIC: exact text for a decimal or text type; a number, read
  * from that text, for the others. */
 static SQLRETURN ConvertDecimal(Stmt *stmt, int n, Param &p, Value *out) {
-  std::string text = NumericText(ReadUnaligned<SQL_NUMERIC_STRUCT>(p.value));
+  std::string text = NumericText(ReadUnaligned<SQL_NUMERIC_STRUCT>(DataOf(p)));
   if (!RangeOf(p.sqlType) && p.sqlType != SQL_DOUBLE && p.sqlType != SQL_FLOAT && p.sqlType != SQL_REAL)
     return GiveText(stmt, n, p, std::move(text), kDecimalTypes, out);
   Value asText;
@@ -210,7 +214,7 @@ static SQLRETURN ConvertDecimal(Stmt *stmt, int n, Param &p, Value *out) {
 
 static SQLRETURN ConvertTime(Stmt *stmt, int n, Param &p, Value *out) {
   std::string text;
-  if (!TimeText(ReadUnaligned<SQL_TIME_STRUCT>(p.value), &text))
+  if (!TimeText(ReadUnaligned<SQL_TIME_STRUCT>(DataOf(p)), &text))
     return PostError(stmt->diag, "22008", 0, "Datetime field overflow: no time of day" + Where(n));
   return GiveText(stmt, n, p, std::move(text), kTimeTypes, out);
 }
@@ -219,18 +223,20 @@ static SQLRETURN ConvertTime(Stmt *stmt, int n, Param &p, Value *out) {
 static SQLRETURN ConvertOne(Stmt *stmt, int n, Param &p, Value *out) {
   *out = Value();
   out->sqlType = p.sqlType;
-  SQLLEN indicator = p.indicator ? *p.indicator : (p.cType == SQL_C_CHAR || p.cType == SQL_C_WCHAR ? SQL_NTS : 0);
-  if (indicator == SQL_NULL_DATA || !p.value) return SQL_SUCCESS;
+  SQLLEN indicator = p.atExec ? (p.sentNull ? SQL_NULL_DATA : (SQLLEN)p.sent.size())
+                   : p.indicator ? *p.indicator
+                                 : (p.cType == SQL_C_CHAR || p.cType == SQL_C_WCHAR ? SQL_NTS : 0);
+  if (indicator == SQL_NULL_DATA || !DataOf(p)) return SQL_SUCCESS;
   switch (p.cType) {
     case SQL_C_CHAR: case SQL_C_WCHAR: case SQL_C_BINARY: return ConvertText(stmt, n, p, indicator, out);
     case SQL_C_DATE: case SQL_C_TYPE_DATE: case SQL_C_TIMESTAMP: case SQL_C_TYPE_TIMESTAMP:
       return ConvertDate(stmt, n, p, out);
     case SQL_C_TIME: case SQL_C_TYPE_TIME: return ConvertTime(stmt, n, p, out);
     case SQL_C_NUMERIC: return ConvertDecimal(stmt, n, p, out);
-    case SQL_C_GUID: return GiveText(stmt, n, p, GuidText(ReadUnaligned<SQLGUID>(p.value)), kGuidTypes, out);
+    case SQL_C_GUID: return GiveText(stmt, n, p, GuidText(ReadUnaligned<SQLGUID>(DataOf(p))), kGuidTypes, out);
     default: {
       Number v;
-      if (!NumberOfC(p.cType, p.value, &v)) return TypeViolation(stmt, n);
+      if (!NumberOfC(p.cType, (SQLPOINTER)DataOf(p), &v)) return TypeViolation(stmt, n);
       return ConvertNumber(stmt, n, p, v, out);
     }
   }

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "core/app_text.h"
+#include "core/data_at_exec.h"
 #include "core/parameters.h"
 #include "core/transaction.h"
 #include "text/sql_rewrite.h"
@@ -71,6 +72,7 @@ static SQLRETURN StatementsOf(Dbc *dbc, Diagnostics &diag, const AppText &sql, s
 
 static SQLRETURN PrepareOne(Stmt *stmt, const std::string &sql) {
   CloseCursor(stmt);
+  EndDataAtExecution(stmt);
   if (CommitBatchOf(stmt->dbc, stmt->prepared.get(), stmt->diag) == SQL_ERROR) return SQL_ERROR;
   stmt->prepared.reset();
   stmt->executed = false;
@@ -78,10 +80,18 @@ static SQLRETURN PrepareOne(Stmt *stmt, const std::string &sql) {
 }
 
 /* Runs the prepared statement; grouped: an SQLExecute, which may join a
- * group commit. */
+ * group commit. A parameter sent at execution makes it wait for the
+ * data: SQL_NEED_DATA, and SQLParamData runs it (RunPrepared). */
+static SQLRETURN RunPrepared(Stmt *stmt, bool grouped);
+
 static SQLRETURN ExecutePrepared(Stmt *stmt, bool grouped) {
   if (!stmt->prepared) return PostError(stmt->diag, "HY010", 0, "Function sequence error: nothing prepared");
   CloseCursor(stmt);
+  if (StartDataAtExecution(stmt, stmt->prepared->ParamCount(), grouped)) return SQL_NEED_DATA;
+  return RunPrepared(stmt, grouped);
+}
+
+static SQLRETURN RunPrepared(Stmt *stmt, bool grouped) {
   Prepared *p = stmt->prepared.get();
   int count = p->ParamCount();
   grouped = grouped && !p->HasResultSet();
@@ -118,7 +128,7 @@ SQLRETURN ExecDirect(Stmt *stmt, const AppText &sql) {
     if (statements.size() > 1 && stmt->prepared->ParamCount() > 0)
       return PostError(stmt->diag, "07002", 0, "Parameters are taken only by a text of one statement");
     SQLRETURN rc = ExecutePrepared(stmt, false);
-    if (rc == SQL_ERROR) return rc;
+    if (rc == SQL_ERROR || rc == SQL_NEED_DATA) return rc;
     if (rc == SQL_SUCCESS_WITH_INFO) result = rc;
   }
   return result;
@@ -139,9 +149,9 @@ SQLRETURN NativeSql(Dbc *dbc, const AppText &sql, const AppBuffer &out, SQLINTEG
 SQLRETURN FreeStmt(Stmt *stmt, SQLUSMALLINT option) {
   if (CommitBatchOf(stmt->dbc, stmt->prepared.get(), stmt->diag) == SQL_ERROR) return SQL_ERROR;
   switch (option) {
-    case SQL_CLOSE: CloseCursor(stmt); return SQL_SUCCESS;
+    case SQL_CLOSE: CloseCursor(stmt); EndDataAtExecution(stmt); return SQL_SUCCESS;
     case SQL_UNBIND: stmt->bindings.clear(); return SQL_SUCCESS;
-    case SQL_RESET_PARAMS: stmt->params.clear(); return SQL_SUCCESS;
+    case SQL_RESET_PARAMS: EndDataAtExecution(stmt); stmt->params.clear(); return SQL_SUCCESS;
     default: return PostError(stmt->diag, "HY092", 0, "Invalid attribute/option identifier");
   }
 }
@@ -180,5 +190,15 @@ SQLRETURN GetStmtAttr(Stmt *stmt, SQLINTEGER attribute, SQLPOINTER value) {
 }
 
 SQLRETURN Execute(Stmt *stmt) { return ExecutePrepared(stmt, true); }
+
+SQLRETURN ParamData(Stmt *stmt, SQLPOINTER *token) {
+  bool done = false;
+  SQLRETURN rc = NextDataAtExecution(stmt, token, &done);
+  if (!done) return rc;
+  bool grouped = stmt->atExec.grouped;
+  rc = RunPrepared(stmt, grouped);
+  EndDataAtExecution(stmt);
+  return rc;
+}
 
 /* Every call runs to its end before it returns: there is nothing to cancel. */

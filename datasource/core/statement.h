@@ -19,6 +19,9 @@ SQLRETURN Prepare(Stmt *stmt, const AppText &sql);
 /* SQLExecute: the prepared statement, which may join a group commit. */
 SQLRETURN Execute(Stmt *stmt);
 SQLRETURN ExecDirect(Stmt *stmt, const AppText &sql);
+/* SQLParamData: the next parameter sent at execution, or the execution
+ * once all were sent (data_at_exec.h). */
+SQLRETURN ParamData(Stmt *stmt, SQLPOINTER *token);
 /* SQLNativeSql: the text as the backend would be given it. */
 SQLRETURN NativeSql(Dbc *dbc, const AppText &sql, const AppBuffer &out, SQLINTEGER *length);
 

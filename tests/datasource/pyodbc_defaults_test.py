@@ -103,6 +103,10 @@ with tempfile.TemporaryDirectory() as work:
             error = e.args
         check(f"a {kind} parameter", error, None)
         check(f"the {kind} as stored", cursor.execute("SELECT t FROM kinds WHERE k = ?", kind).fetchval(), text)
+    cnxn.maxwrite = 1000  # longer values are sent at execution, with SQLPutData
+    cursor.execute("INSERT INTO kinds (k, t) VALUES ('at execution', ?)", "\U0001f31c" * 100000)
+    check("a long value sent at execution",
+          cursor.execute("SELECT t FROM kinds WHERE k = 'at execution'").fetchval(), "\U0001f31c" * 100000)
     cursor.execute("INSERT INTO kinds (k, n, ts) VALUES ('numbers', ?, ?)", decimal.Decimal("1234.5"), moment)
     check("a Decimal in a NUMERIC column", cursor.execute("SELECT n FROM kinds WHERE k = 'numbers'").fetchval(),
           1234.5)
