@@ -7,8 +7,6 @@
 
 #include <string.h>
 
-#include <string>
-
 static bool IsAtExecution(const Param &p) {
   if (!p.indicator) return false;
   SQLLEN i = *p.indicator;
@@ -63,6 +61,15 @@ static size_t FixedSizeOf(SQLSMALLINT cType) {
   }
 }
 
+/* The bytes of a terminated piece of text, narrow or wide. */
+static size_t TerminatedLength(SQLSMALLINT cType, const void *data) {
+  if (cType != SQL_C_WCHAR) return strlen((const char *)data);
+  const SQLWCHAR *w = (const SQLWCHAR *)data;
+  size_t n = 0;
+  while (w[n]) n++;
+  return n * sizeof(SQLWCHAR);
+}
+
 SQLRETURN PutData(Stmt *stmt, SQLPOINTER data, SQLLEN length) {
   if (!stmt->atExec.awaiting || stmt->atExec.current < 0)
     return PostError(stmt->diag, "HY010", 0, "Function sequence error: no parameter is asked for");
@@ -73,10 +80,7 @@ SQLRETURN PutData(Stmt *stmt, SQLPOINTER data, SQLLEN length) {
   }
   size_t fixed = FixedSizeOf(p.cType);
   if (fixed) length = (SQLLEN)fixed;
-  else if (length == SQL_NTS && data)
-    length = (SQLLEN)(p.cType == SQL_C_WCHAR ? std::char_traits<SQLWCHAR>::length((const SQLWCHAR *)data) *
-                                                   sizeof(SQLWCHAR)
-                                             : strlen((const char *)data));
+  else if (length == SQL_NTS && data) length = (SQLLEN)TerminatedLength(p.cType, data);
   if (length < 0 || (!data && length > 0))
     return PostError(stmt->diag, "HY090", 0, "Invalid string or buffer length");
   if (fixed && !p.sent.empty())

@@ -41,6 +41,7 @@ struct Session {
 struct Sent {
   SQLSMALLINT cType, sqlType;
   std::vector<std::string> pieces; /* bytes; a piece "NULL" sends SQL_NULL_DATA */
+  bool terminated = false;         /* the pieces are sent with SQL_NTS */
 };
 
 TEST(DataAtExecution, PiecesBecomeTheValue) {
@@ -49,6 +50,7 @@ TEST(DataAtExecution, PiecesBecomeTheValue) {
   SQLINTEGER number = -42;
   const struct { Sent a, b; const char *stored; } cases[] = {
     {{SQL_C_CHAR, SQL_VARCHAR, {"one ", "two ", "three"}}, {SQL_C_CHAR, SQL_VARCHAR, {""}}, "one two three|"},
+    {{SQL_C_CHAR, SQL_VARCHAR, {"four ", "five"}, true}, {SQL_C_CHAR, SQL_VARCHAR, {"six"}, true}, "four five|six"},
     {{SQL_C_CHAR, SQL_LONGVARCHAR, {big, big}}, {SQL_C_CHAR, SQL_VARCHAR, {"NULL"}}, nullptr},
     {{SQL_C_WCHAR, SQL_WVARCHAR, {wide, wide}}, {SQL_C_SLONG, SQL_INTEGER, {std::string((char *)&number, 4)}},
      "\xce\xa9\xce\xbc\xce\xa9\xce\xbc|-42"},
@@ -71,8 +73,8 @@ TEST(DataAtExecution, PiecesBecomeTheValue) {
       ASSERT_EQ((intptr_t)token, asked) << "the parameters are asked for in order";
       for (const std::string &piece : sent[asked - 1]->pieces) {
         bool null = piece == "NULL";
-        ASSERT_EQ(SQLPutData(s.stmt, (SQLPOINTER)piece.data(), null ? SQL_NULL_DATA : (SQLLEN)piece.size()),
-                  SQL_SUCCESS);
+        SQLLEN length = null ? SQL_NULL_DATA : sent[asked - 1]->terminated ? SQL_NTS : (SQLLEN)piece.size();
+        ASSERT_EQ(SQLPutData(s.stmt, (SQLPOINTER)piece.c_str(), length), SQL_SUCCESS);
       }
     }
     ASSERT_EQ(SQLParamData(s.stmt, &token), SQL_SUCCESS);
