@@ -127,6 +127,9 @@ class Backend {
   /* The backend's type for each word of the utility, by TypeWordId. */
   virtual const char *const *TypeNames() = 0;
   virtual const TypeFact *Types(size_t *count) = 0;
+  /* The digits of a fraction of a second that the engine's timestamps
+   * keep, 0 to 9; more are dropped with a warning. */
+  virtual int FractionDigits() { return 9; }
   virtual SQLRETURN Prepare(const std::string &sql, std::unique_ptr<Prepared> *out, Diagnostics &diag) = 0;
   virtual SQLRETURN Begin(Diagnostics &diag) = 0;
   /* Begins the transaction of a group-commit batch: it holds only the

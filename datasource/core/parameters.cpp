@@ -50,6 +50,8 @@ enum { VALUE_TEXT_SIZE = 48 };
 static const void *DataOf(const Param &p) { return p.atExec ? (const void *)p.sent.data() : p.value; }
 /* The most nanoseconds a TIMESTAMP_STRUCT's fraction can hold. */
 static const SQLUINTEGER kMaxNanos = 999999999;
+/* The nanoseconds of the last digit of a fraction of 0 to 9 digits. */
+static const SQLUINTEGER kNanosUnit[] = {1000000000, 100000000, 10000000, 1000000, 100000, 10000, 1000, 100, 10, 1};
 
 /* A refused date as the user can read it: 0000-00-00, or its fields one
  * by one when they do not fit that form (eight blanks, say). */
@@ -124,10 +126,18 @@ static SQLRETURN ConvertDate(Stmt *stmt, int n, Param &p, Value *out) {
     text[kAt[k] + 1] = (char)('0' + fields[k] % 10);
   }
   p.text.assign(text, dateOnly ? 10 : sizeof text - 1);
-  if (!dateOnly) AppendFraction(nanos, &p.text);
+  /* what the target cannot hold is dropped with a warning: the time of
+   * day of a date, the digits of a fraction beyond the backend's */
+  SQLUINTEGER kept = nanos - nanos % kNanosUnit[stmt->dbc->backend->FractionDigits()];
+  bool dropped = dateOnly ? hour || minute || second || nanos : kept != nanos;
+  if (!dateOnly) AppendFraction(kept, &p.text);
   out->kind = dateOnly ? VALUE_DATE : VALUE_TIMESTAMP;
   out->data = p.text.data();
   out->size = p.text.size();
+  if (dropped) {
+    PostInfo(stmt->diag, "01S07", "Fractional truncation: the value holds more than the column can" + Where(n));
+    return SQL_SUCCESS_WITH_INFO;
+  }
   return SQL_SUCCESS;
 }
 

@@ -601,6 +601,7 @@ class PgBackend : public Backend {
   }
   std::string DatabaseName() override { return PQdb(c_.conn()); }
   const char *const *TypeNames() override { return kTypeNames; }
+  int FractionDigits() override { return 6; } /* PostgreSQL keeps microseconds */
   /* host:port, or the socket's path as libpq names it */
   std::string ServerName() override {
     std::string host = PQhost(c_.conn()), port = PQport(c_.conn());
