@@ -109,6 +109,18 @@ TEST_F(Wide, RoundTripsThroughTheWCalls) {
   EXPECT_EQ(s.Exec(u"SELECT * FROM \"Ωμέγα 🌜\""), SQL_ERROR);
   EXPECT_EQ(s.Diag(SQL_HANDLE_STMT, s.stmt, &message), u"42S02");
   EXPECT_NE(message.find(kMoon), std::u16string::npos);
+
+  /* SQLGetDiagFieldW counts in bytes */
+  SQLWCHAR field[512] = {0};
+  SQLSMALLINT bytes = 0;
+  ASSERT_EQ(SQLGetDiagFieldW(SQL_HANDLE_STMT, s.stmt, 1, SQL_DIAG_MESSAGE_TEXT, field, sizeof field, &bytes),
+            SQL_SUCCESS);
+  EXPECT_EQ(U(field), message);
+  EXPECT_EQ(bytes, (SQLSMALLINT)(message.size() * sizeof(SQLWCHAR)));
+  ASSERT_EQ(SQLGetDiagFieldW(SQL_HANDLE_STMT, s.stmt, 1, SQL_DIAG_SQLSTATE, field, sizeof field, &bytes),
+            SQL_SUCCESS);
+  EXPECT_EQ(U(field), u"42S02");
+  EXPECT_EQ(bytes, 10);
 }
 
 /* Names and text answers with their exact lengths, no trailing NULs; a
