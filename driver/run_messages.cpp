@@ -60,7 +60,7 @@ void ShowReadFailure(UiWindow window, const char *path, int32_t inHeader) {
   if (k >= 0 && inHeader)
     snprintf(field, sizeof field, ", field %d", k + 1);
   else if (k >= 0 && k < g_columnCount)
-    snprintf(field, sizeof field, ", column %s", Shortened(g_columns[k].name, name));
+    snprintf(field, sizeof field, ", column %.*s", SHOWN_TEXT_LIMIT + 3, Shortened(g_columns[k].name, name));
   ShowFormatted(window, "Error reading file %s, line %lld%s: %s", FileNameOf(path), (long long)g_cdfFailureLine, field,
                 CdfFailureText(g_cdfFailure));
 }

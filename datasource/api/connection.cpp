@@ -2,19 +2,20 @@
 #include "api/entry.h"
 #include "core/connection.h"
 #include "core/info.h"
+#include "core/statement.h"
 #include "core/transaction.h"
 
 DS_EXPORT SQLRETURN SQL_API SQLConnect(SQLHDBC hdbc, SQLCHAR *dsn, SQLSMALLINT dsnLength, SQLCHAR *user,
                                        SQLSMALLINT userLength, SQLCHAR *password, SQLSMALLINT passwordLength) {
   ENTER_DBC(hdbc);
-  return Leave(dbc->diag, Connect(dbc, dsn, dsnLength, user, userLength, password, passwordLength));
+  return Leave(dbc->diag, Connect(dbc, Narrow(dsn, dsnLength), Narrow(user, userLength), Narrow(password, passwordLength)));
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLDriverConnect(SQLHDBC hdbc, SQLHWND, SQLCHAR *in, SQLSMALLINT inLength,
                                              SQLCHAR *out, SQLSMALLINT outSize, SQLSMALLINT *outLength,
                                              SQLUSMALLINT) {
   ENTER_DBC(hdbc);
-  return Leave(dbc->diag, DriverConnect(dbc, in, inLength, out, outSize, outLength));
+  return Leave(dbc->diag, DriverConnect(dbc, Narrow(in, inLength), NarrowOut(out, outSize), outLength));
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLDisconnect(SQLHDBC hdbc) {
@@ -42,5 +43,11 @@ DS_EXPORT SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSM
 DS_EXPORT SQLRETURN SQL_API SQLGetInfo(SQLHDBC hdbc, SQLUSMALLINT type, SQLPOINTER value, SQLSMALLINT size,
                                        SQLSMALLINT *length) {
   ENTER_DBC(hdbc);
-  return Leave(dbc->diag, GetInfo(dbc, type, value, size, length));
+  return Leave(dbc->diag, GetInfo(dbc, type, NarrowOut(value, size), length));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLNativeSql(SQLHDBC hdbc, SQLCHAR *in, SQLINTEGER inLength, SQLCHAR *out,
+                                         SQLINTEGER outSize, SQLINTEGER *outLength) {
+  ENTER_DBC(hdbc);
+  return Leave(dbc->diag, NativeSql(dbc, Narrow(in, inLength), NarrowOut(out, outSize), outLength));
 }

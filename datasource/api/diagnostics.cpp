@@ -9,7 +9,7 @@ DS_EXPORT SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle, SQ
                                           SQLSMALLINT *length) {
   Diagnostics *diag = DiagnosticsOf(type, handle);
   if (!diag) return SQL_INVALID_HANDLE;
-  return GetDiagRec(*diag, record, state, native, message, size, length);
+  return GetDiagRec(*diag, record, NarrowOut(state, kStateSize), native, NarrowOut(message, size), length);
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record,
@@ -17,5 +17,13 @@ DS_EXPORT SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, 
                                             SQLSMALLINT *length) {
   Diagnostics *diag = DiagnosticsOf(type, handle);
   if (!diag) return SQL_INVALID_HANDLE;
-  return GetDiagField(*diag, type == SQL_HANDLE_STMT ? (Stmt *)handle : nullptr, record, field, info, size, length);
+  return GetDiagField(*diag, type == SQL_HANDLE_STMT ? (Stmt *)handle : nullptr, record, field, NarrowOut(info, size),
+                      length);
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLError(SQLHENV henv, SQLHDBC hdbc, SQLHSTMT hstmt, SQLCHAR *state, SQLINTEGER *native,
+                                     SQLCHAR *message, SQLSMALLINT size, SQLSMALLINT *length) {
+  Diagnostics *diag = ErrorDiagnosticsOf(henv, hdbc, hstmt);
+  if (!diag) return SQL_INVALID_HANDLE;
+  return NextError(*diag, NarrowOut(state, kStateSize), native, NarrowOut(message, size), length);
 }

@@ -7,6 +7,7 @@
 
 #include <mutex>
 
+#include "core/app_text.h"
 #include "core/handles.h"
 
 /* An ODBC entry point of the driver. Windows exports it from the DLL (the
@@ -15,6 +16,14 @@
 #define DS_EXPORT extern "C" __declspec(dllexport)
 #else
 #define DS_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+/* SQLColAttribute's numeric attribute pointer: SQLLEN *, but an untyped
+ * pointer in the 32-bit Windows SDK's declaration. */
+#if defined(_WIN32) && !defined(_WIN64)
+typedef SQLPOINTER NumericAttributeOut;
+#else
+typedef SQLLEN *NumericAttributeOut;
 #endif
 
 /* The start of an entry point on a connection or statement handle: the

@@ -11,21 +11,14 @@ DS_EXPORT SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT h, SQLUSMALLINT column, SQLC
                                            SQLSMALLINT *nameLength, SQLSMALLINT *type, SQLULEN *columnSize,
                                            SQLSMALLINT *digits, SQLSMALLINT *nullable) {
   ENTER_STMT(h);
-  return Leave(stmt->diag, DescribeCol(stmt, column, name, size, nameLength, type, columnSize, digits, nullable));
+  return Leave(stmt->diag,
+               DescribeCol(stmt, column, NarrowOut(name, size), nameLength, type, columnSize, digits, nullable));
 }
-
-/* The numeric attribute's pointer: SQLLEN *, but an untyped pointer in
- * the 32-bit Windows SDK's declaration. */
-#if defined(_WIN32) && !defined(_WIN64)
-typedef SQLPOINTER NumericAttributeOut;
-#else
-typedef SQLLEN *NumericAttributeOut;
-#endif
 
 DS_EXPORT SQLRETURN SQL_API SQLColAttribute(SQLHSTMT h, SQLUSMALLINT column, SQLUSMALLINT field, SQLPOINTER text,
                                             SQLSMALLINT size, SQLSMALLINT *length, NumericAttributeOut number) {
   ENTER_STMT(h);
-  return Leave(stmt->diag, ColAttribute(stmt, column, field, text, size, length, (SQLLEN *)number));
+  return Leave(stmt->diag, ColAttribute(stmt, column, field, NarrowOut(text, size), length, (SQLLEN *)number));
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLBindCol(SQLHSTMT h, SQLUSMALLINT column, SQLSMALLINT cType, SQLPOINTER value,

@@ -1,12 +1,13 @@
 /* statement.cpp: the entry points that prepare and execute statements,
  * bind their parameters and set their attributes. */
 #include "api/entry.h"
+#include "core/data_at_exec.h"
 #include "core/parameters.h"
 #include "core/statement.h"
 
 DS_EXPORT SQLRETURN SQL_API SQLPrepare(SQLHSTMT h, SQLCHAR *sql, SQLINTEGER length) {
   ENTER_STMT(h);
-  return Leave(stmt->diag, Prepare(stmt, sql, length));
+  return Leave(stmt->diag, Prepare(stmt, Narrow(sql, length)));
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT h) {
@@ -16,7 +17,7 @@ DS_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT h) {
 
 DS_EXPORT SQLRETURN SQL_API SQLExecDirect(SQLHSTMT h, SQLCHAR *sql, SQLINTEGER length) {
   ENTER_STMT(h);
-  return Leave(stmt->diag, ExecDirect(stmt, sql, length));
+  return Leave(stmt->diag, ExecDirect(stmt, Narrow(sql, length)));
 }
 
 DS_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT h, SQLUSMALLINT option) {
@@ -54,4 +55,14 @@ DS_EXPORT SQLRETURN SQL_API SQLBindParameter(SQLHSTMT h, SQLUSMALLINT number, SQ
 DS_EXPORT SQLRETURN SQL_API SQLNumParams(SQLHSTMT h, SQLSMALLINT *count) {
   ENTER_STMT(h);
   return Leave(stmt->diag, NumParams(stmt, count));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLParamData(SQLHSTMT h, SQLPOINTER *token) {
+  ENTER_STMT(h);
+  return Leave(stmt->diag, ParamData(stmt, token));
+}
+
+DS_EXPORT SQLRETURN SQL_API SQLPutData(SQLHSTMT h, SQLPOINTER data, SQLLEN length) {
+  ENTER_STMT(h);
+  return Leave(stmt->diag, PutData(stmt, data, length));
 }

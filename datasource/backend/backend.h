@@ -36,11 +36,14 @@
  * an import writes (a CDF field holds less than 32768 bytes); and for a
  * blob, the most an SQLINTEGER can say. */
 enum { TEXT_COLUMN_SIZE = 32767, BLOB_COLUMN_SIZE = 2147483647 };
+/* The characters of "YYYY-MM-DD HH:MM:SS.ffffff": a timestamp type that
+ * keeps microseconds, so that clients send them (SQLGetTypeInfo). */
+enum { TIMESTAMP_MICROS_SIZE = 26 };
 
 enum ValueKind { VALUE_NULL, VALUE_INTEGER, VALUE_REAL, VALUE_TEXT, VALUE_BLOB, VALUE_DATE, VALUE_TIMESTAMP };
 
 /* One parameter or result value. Text, blobs, dates ("YYYY-MM-DD") and
- * timestamps ("YYYY-MM-DD HH:MM:SS") point at bytes that stay valid until
+ * timestamps ("YYYY-MM-DD HH:MM:SS[.fraction]") point at bytes that stay valid until
  * the next execution or fetch; text is UTF-8. */
 struct Value {
   ValueKind kind = VALUE_NULL;
@@ -124,6 +127,9 @@ class Backend {
   /* The backend's type for each word of the utility, by TypeWordId. */
   virtual const char *const *TypeNames() = 0;
   virtual const TypeFact *Types(size_t *count) = 0;
+  /* The digits of a fraction of a second that the engine's timestamps
+   * keep, 0 to 9; more are dropped with a warning. */
+  virtual int FractionDigits() { return 9; }
   virtual SQLRETURN Prepare(const std::string &sql, std::unique_ptr<Prepared> *out, Diagnostics &diag) = 0;
   virtual SQLRETURN Begin(Diagnostics &diag) = 0;
   /* Begins the transaction of a group-commit batch: it holds only the

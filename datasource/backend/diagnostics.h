@@ -22,11 +22,13 @@ struct DiagRecord {
 class Diagnostics {
  public:
   SQLRETURN lastResult = SQL_SUCCESS;
+  size_t errorsGiven = 0; /* the records SQLError has given */
   size_t Count() const { return used_; }
   bool Empty() const { return used_ == 0; }
   const DiagRecord &operator[](size_t i) const { return records_[i]; }
   void Clear() {
     used_ = 0;
+    errorsGiven = 0;
     lastResult = SQL_SUCCESS;
   }
   /* A record to fill in, after the others. */

@@ -86,12 +86,12 @@ static bool MatchesPattern(const std::string &pattern, const std::string &name) 
   return pattern.empty() || Matches(pattern.c_str(), name.c_str());
 }
 
-/* A catalog argument of the application: NTS or counted, in its Charset. */
-static std::string Argument(Stmt *stmt, SQLCHAR *s, SQLSMALLINT length) {
-  std::string text = InputText(s, length);
+/* A catalog argument of the application as UTF-8: NTS or counted, narrow
+ * text in its Charset (kept as given where the Charset cannot read it). */
+static std::string Argument(Stmt *stmt, const AppText &t) {
   std::string utf8;
   size_t bad;
-  return stmt->dbc->charset.ToUtf8(text.data(), text.size(), &utf8, &bad) == TEXT_CONVERTED ? utf8 : text;
+  return InputUtf8(stmt->dbc->charset, t, &utf8, &bad) == TEXT_INVALID ? InputText(t) : utf8;
 }
 
 static Cell SubtypeCell(SQLSMALLINT t) { return IsDatetime(t) ? IntCell(DatetimeSubcode(t)) : NullCell(); }
@@ -225,33 +225,30 @@ static SQLRETURN TypeInfo(Stmt *stmt, SQLSMALLINT wanted) {
 
 /* Each function closes the open result set and opens its own. */
 
-SQLRETURN ListTables(Stmt *stmt, SQLCHAR *catalog, SQLSMALLINT catalogLength, SQLCHAR *schema,
-                     SQLSMALLINT schemaLength, SQLCHAR *table, SQLSMALLINT tableLength, SQLCHAR *types,
-                     SQLSMALLINT typesLength) {
+SQLRETURN ListTables(Stmt *stmt, const AppText &catalog, const AppText &schema, const AppText &table,
+                     const AppText &types) {
   CloseCursor(stmt);
-  return Tables(stmt, Argument(stmt, catalog, catalogLength), Argument(stmt, schema, schemaLength),
-                Argument(stmt, table, tableLength), Argument(stmt, types, typesLength));
+  return Tables(stmt, Argument(stmt, catalog), Argument(stmt, schema), Argument(stmt, table), Argument(stmt, types));
 }
 
-SQLRETURN ListColumns(Stmt *stmt, SQLCHAR *table, SQLSMALLINT tableLength, SQLCHAR *column,
-                      SQLSMALLINT columnLength) {
+SQLRETURN ListColumns(Stmt *stmt, const AppText &table, const AppText &column) {
   CloseCursor(stmt);
-  return Columns(stmt, Argument(stmt, table, tableLength), Argument(stmt, column, columnLength));
+  return Columns(stmt, Argument(stmt, table), Argument(stmt, column));
 }
 
-SQLRETURN ListPrimaryKeys(Stmt *stmt, SQLCHAR *table, SQLSMALLINT tableLength) {
+SQLRETURN ListPrimaryKeys(Stmt *stmt, const AppText &table) {
   CloseCursor(stmt);
-  return PrimaryKeys(stmt, Argument(stmt, table, tableLength));
+  return PrimaryKeys(stmt, Argument(stmt, table));
 }
 
-SQLRETURN ListStatistics(Stmt *stmt, SQLCHAR *table, SQLSMALLINT tableLength, SQLUSMALLINT unique) {
+SQLRETURN ListStatistics(Stmt *stmt, const AppText &table, SQLUSMALLINT unique) {
   CloseCursor(stmt);
-  return Statistics(stmt, Argument(stmt, table, tableLength), unique);
+  return Statistics(stmt, Argument(stmt, table), unique);
 }
 
-SQLRETURN ListSpecialColumns(Stmt *stmt, SQLUSMALLINT identifier, SQLCHAR *table, SQLSMALLINT tableLength) {
+SQLRETURN ListSpecialColumns(Stmt *stmt, SQLUSMALLINT identifier, const AppText &table) {
   CloseCursor(stmt);
-  return SpecialColumns(stmt, identifier, Argument(stmt, table, tableLength));
+  return SpecialColumns(stmt, identifier, Argument(stmt, table));
 }
 
 SQLRETURN ListForeignKeys(Stmt *stmt) {

@@ -3,16 +3,15 @@
 #ifndef LUMETRA_DS_CATALOG_H
 #define LUMETRA_DS_CATALOG_H
 
+#include "core/app_text.h"
 #include "core/handles.h"
 
-SQLRETURN ListTables(Stmt *stmt, SQLCHAR *catalog, SQLSMALLINT catalogLength, SQLCHAR *schema,
-                     SQLSMALLINT schemaLength, SQLCHAR *table, SQLSMALLINT tableLength, SQLCHAR *types,
-                     SQLSMALLINT typesLength);
-SQLRETURN ListColumns(Stmt *stmt, SQLCHAR *table, SQLSMALLINT tableLength, SQLCHAR *column,
-                      SQLSMALLINT columnLength);
-SQLRETURN ListPrimaryKeys(Stmt *stmt, SQLCHAR *table, SQLSMALLINT tableLength);
-SQLRETURN ListStatistics(Stmt *stmt, SQLCHAR *table, SQLSMALLINT tableLength, SQLUSMALLINT unique);
-SQLRETURN ListSpecialColumns(Stmt *stmt, SQLUSMALLINT identifier, SQLCHAR *table, SQLSMALLINT tableLength);
+SQLRETURN ListTables(Stmt *stmt, const AppText &catalog, const AppText &schema, const AppText &table,
+                     const AppText &types);
+SQLRETURN ListColumns(Stmt *stmt, const AppText &table, const AppText &column);
+SQLRETURN ListPrimaryKeys(Stmt *stmt, const AppText &table);
+SQLRETURN ListStatistics(Stmt *stmt, const AppText &table, SQLUSMALLINT unique);
+SQLRETURN ListSpecialColumns(Stmt *stmt, SQLUSMALLINT identifier, const AppText &table);
 /* The engine has no foreign keys: always an empty result set. */
 SQLRETURN ListForeignKeys(Stmt *stmt);
 SQLRETURN ListTypeInfo(Stmt *stmt, SQLSMALLINT type);

@@ -94,22 +94,20 @@ static SQLRETURN OpenBackend(Dbc *dbc) {
   return SQL_SUCCESS;
 }
 
-SQLRETURN Connect(Dbc *dbc, SQLCHAR *dsn, SQLSMALLINT dsnLength, SQLCHAR *user, SQLSMALLINT userLength,
-                  SQLCHAR *password, SQLSMALLINT passwordLength) {
+SQLRETURN Connect(Dbc *dbc, const AppText &dsn, const AppText &user, const AppText &password) {
   dbc->settings = Settings();
-  dbc->settings.dsn = InputText(dsn, dsnLength);
-  if (user && *user) dbc->settings.given.push_back({"UID", InputText(user, userLength)});
-  if (password && *password) dbc->settings.given.push_back({"PWD", InputText(password, passwordLength)});
+  dbc->settings.dsn = InputText(dsn);
+  std::string uid = InputText(user), pwd = InputText(password);
+  if (!uid.empty()) dbc->settings.given.push_back({"UID", uid});
+  if (!pwd.empty()) dbc->settings.given.push_back({"PWD", pwd});
   return OpenBackend(dbc);
 }
 
-SQLRETURN DriverConnect(Dbc *dbc, SQLCHAR *in, SQLSMALLINT inLength, SQLCHAR *out, SQLSMALLINT outSize,
-                        SQLSMALLINT *outLength) {
+SQLRETURN DriverConnect(Dbc *dbc, const AppText &in, const AppBuffer &out, SQLSMALLINT *outLength) {
   Settings settings;
   std::string bad;
-  SQLRETURN result = SQL_SUCCESS;
   /* A key dropped from a malformed string could send the data elsewhere. */
-  if (!ParseConnectionString(InputText(in, inLength), &settings.given, &bad))
+  if (!ParseConnectionString(InputText(in), &settings.given, &bad))
     return PostError(dbc->diag, "08001", 0, "Malformed connection string: " + bad);
   for (const Attribute &a : settings.given)
     if (SameKey(a.key, "DSN")) settings.dsn = a.value;
@@ -117,10 +115,5 @@ SQLRETURN DriverConnect(Dbc *dbc, SQLCHAR *in, SQLSMALLINT inLength, SQLCHAR *ou
   if (OpenBackend(dbc) == SQL_ERROR) return SQL_ERROR;
   std::string completed;
   for (const Attribute &a : settings.given) completed += (completed.empty() ? "" : ";") + FormatAttribute(a);
-  if (!out) {
-    if (outLength) *outLength = (SQLSMALLINT)completed.size();
-  } else if (CopyOutShort(&dbc->diag, completed, out, outSize, outLength) != SQL_SUCCESS) {
-    result = SQL_SUCCESS_WITH_INFO;
-  }
-  return result;
+  return CopyOutShort(&dbc->diag, completed, out, outLength);
 }

@@ -3,6 +3,7 @@
 #ifndef LUMETRA_DS_CONNECTION_H
 #define LUMETRA_DS_CONNECTION_H
 
+#include "core/app_text.h"
 #include "core/handles.h"
 
 SQLRETURN AllocConnection(Env *env, SQLHANDLE *output);
@@ -11,11 +12,9 @@ SQLRETURN AllocConnection(Env *env, SQLHANDLE *output);
 SQLRETURN FreeConnection(Dbc *dbc);
 
 /* SQLConnect: a named data source, with an optional user and password. */
-SQLRETURN Connect(Dbc *dbc, SQLCHAR *dsn, SQLSMALLINT dsnLength, SQLCHAR *user, SQLSMALLINT userLength,
-                  SQLCHAR *password, SQLSMALLINT passwordLength);
+SQLRETURN Connect(Dbc *dbc, const AppText &dsn, const AppText &user, const AppText &password);
 /* SQLDriverConnect: a connection string, given back completed. */
-SQLRETURN DriverConnect(Dbc *dbc, SQLCHAR *in, SQLSMALLINT inLength, SQLCHAR *out, SQLSMALLINT outSize,
-                        SQLSMALLINT *outLength);
+SQLRETURN DriverConnect(Dbc *dbc, const AppText &in, const AppBuffer &out, SQLSMALLINT *outLength);
 /* Ends the connection: an open transaction is rolled back, statements the
  * application left are freed. */
 SQLRETURN Disconnect(Dbc *dbc);

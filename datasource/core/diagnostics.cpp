@@ -2,8 +2,6 @@
  * handle's diagnostic records, which leaves them as they are. */
 #include "core/diagnostics.h"
 
-#include <string.h>
-
 #include "core/app_text.h"
 #include "core/statement.h"
 
@@ -17,21 +15,31 @@ Diagnostics *DiagnosticsOf(SQLSMALLINT type, SQLHANDLE handle) {
   return nullptr;
 }
 
-SQLRETURN GetDiagRec(const Diagnostics &diag, SQLSMALLINT record, SQLCHAR *state, SQLINTEGER *native,
-                     SQLCHAR *message, SQLSMALLINT size, SQLSMALLINT *length) {
+Diagnostics *ErrorDiagnosticsOf(SQLHENV env, SQLHDBC dbc, SQLHSTMT stmt) {
+  if (stmt) return DiagnosticsOf(SQL_HANDLE_STMT, stmt);
+  if (dbc) return DiagnosticsOf(SQL_HANDLE_DBC, dbc);
+  return DiagnosticsOf(SQL_HANDLE_ENV, env);
+}
+
+SQLRETURN GetDiagRec(const Diagnostics &diag, SQLSMALLINT record, const AppBuffer &state, SQLINTEGER *native,
+                     const AppBuffer &message, SQLSMALLINT *length) {
   if (record < 1) return SQL_ERROR;
   if ((size_t)record > diag.Count()) return SQL_NO_DATA;
   const DiagRecord &r = diag[record - 1];
-  if (state) memcpy(state, r.state.c_str(), 6);
+  CopyOut(nullptr, r.state, state, nullptr);
   if (native) *native = r.native;
-  SQLLEN full;
-  SQLRETURN rc = CopyOut(nullptr, r.message, message, size, &full);
-  if (length) *length = (SQLSMALLINT)full;
-  return rc;
+  return CopyOutShort(nullptr, r.message, message, length);
 }
 
-SQLRETURN GetDiagField(const Diagnostics &diag, Stmt *stmt, SQLSMALLINT record, SQLSMALLINT field, SQLPOINTER info,
-                       SQLSMALLINT size, SQLSMALLINT *length) {
+SQLRETURN NextError(Diagnostics &diag, const AppBuffer &state, SQLINTEGER *native, const AppBuffer &message,
+                    SQLSMALLINT *length) {
+  if (diag.errorsGiven >= diag.Count()) return SQL_NO_DATA;
+  return GetDiagRec(diag, (SQLSMALLINT)++diag.errorsGiven, state, native, message, length);
+}
+
+SQLRETURN GetDiagField(const Diagnostics &diag, Stmt *stmt, SQLSMALLINT record, SQLSMALLINT field,
+                       const AppBuffer &text, SQLSMALLINT *length) {
+  SQLPOINTER info = text.out;
   if (!info) return SQL_ERROR;
   if (record == 0) {
     switch (field) {
@@ -46,20 +54,16 @@ SQLRETURN GetDiagField(const Diagnostics &diag, Stmt *stmt, SQLSMALLINT record, 
   }
   if ((size_t)record > diag.Count()) return SQL_NO_DATA;
   const DiagRecord &r = diag[record - 1];
-  SQLLEN full;
-  SQLRETURN rc;
   switch (field) {
-    case SQL_DIAG_SQLSTATE: rc = CopyOut(nullptr, r.state, (SQLCHAR *)info, size, &full); break;
-    case SQL_DIAG_MESSAGE_TEXT: rc = CopyOut(nullptr, r.message, (SQLCHAR *)info, size, &full); break;
+    case SQL_DIAG_SQLSTATE: return CopyOutShort(nullptr, r.state, text, length);
+    case SQL_DIAG_MESSAGE_TEXT: return CopyOutShort(nullptr, r.message, text, length);
     case SQL_DIAG_CLASS_ORIGIN:
-    case SQL_DIAG_SUBCLASS_ORIGIN: rc = CopyOut(nullptr, "ISO 9075", (SQLCHAR *)info, size, &full); break;
+    case SQL_DIAG_SUBCLASS_ORIGIN: return CopyOutShort(nullptr, "ISO 9075", text, length);
     case SQL_DIAG_CONNECTION_NAME:
-    case SQL_DIAG_SERVER_NAME: rc = CopyOut(nullptr, "", (SQLCHAR *)info, size, &full); break;
+    case SQL_DIAG_SERVER_NAME: return CopyOutShort(nullptr, "", text, length);
     case SQL_DIAG_NATIVE: *(SQLINTEGER *)info = r.native; return SQL_SUCCESS;
     case SQL_DIAG_ROW_NUMBER: *(SQLLEN *)info = SQL_ROW_NUMBER_UNKNOWN; return SQL_SUCCESS;
     case SQL_DIAG_COLUMN_NUMBER: *(SQLINTEGER *)info = SQL_COLUMN_NUMBER_UNKNOWN; return SQL_SUCCESS;
     default: return SQL_ERROR;
   }
-  if (length) *length = (SQLSMALLINT)full;
-  return rc;
 }

@@ -49,6 +49,17 @@ struct Param {
   SQLPOINTER value = nullptr;
   SQLLEN *indicator = nullptr;
   std::string text; /* the value as the backend is given it, kept until the next execution */
+  bool atExec = false;   /* this execution's value is sent with SQLPutData */
+  bool sentNull = false; /* ... and was sent as NULL */
+  std::string sent;      /* ... and is these bytes */
+};
+
+/* An execution that waits for parameter values sent with SQLPutData. */
+struct AtExecution {
+  bool awaiting = false;
+  bool grouped = false; /* an SQLExecute, which may join a group commit */
+  int next = 0;         /* the parameter (from 0) where the search for the next one starts */
+  int current = -1;     /* the parameter that SQLPutData sends, -1 before the first */
 };
 
 /* A result column bound with SQLBindCol. */
@@ -74,6 +85,7 @@ struct Stmt {
   std::vector<ColumnBinding> bindings;
   std::vector<SQLLEN> getDataOffset; /* per column, for SQLGetData in parts */
   bool executed = false; /* the prepared statement ran last, so it knows the row count */
+  AtExecution atExec;
   SQLULEN *rowsFetched = nullptr;
   SQLUSMALLINT *rowStatus = nullptr;
 };

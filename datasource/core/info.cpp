@@ -87,12 +87,13 @@ static bool ConnectionText(Dbc *dbc, SQLUSMALLINT type, std::string *s) {
   }
 }
 
-SQLRETURN GetInfo(Dbc *dbc, SQLUSMALLINT type, SQLPOINTER value, SQLSMALLINT size, SQLSMALLINT *length) {
+SQLRETURN GetInfo(Dbc *dbc, SQLUSMALLINT type, const AppBuffer &buffer, SQLSMALLINT *length) {
+  SQLPOINTER value = buffer.out;
   std::string s;
   bool text = ConnectionText(dbc, type, &s);
   for (const TextInfo &t : kTextInfo)
     if (!text && t.type == type) s = t.value, text = true;
-  if (text) return CopyOutShort(&dbc->diag, s, (SQLCHAR *)value, size, length);
+  if (text) return CopyOutShort(&dbc->diag, s, buffer, length);
   for (const NumberInfo &n : kNumberInfo) {
     if (n.type != type) continue;
     if (value && n.size == 2) *(SQLUSMALLINT *)value = (SQLUSMALLINT)n.value;

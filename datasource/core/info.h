@@ -2,8 +2,10 @@
 #ifndef LUMETRA_DS_INFO_H
 #define LUMETRA_DS_INFO_H
 
+#include "core/app_text.h"
 #include "core/handles.h"
 
-SQLRETURN GetInfo(Dbc *dbc, SQLUSMALLINT type, SQLPOINTER value, SQLSMALLINT size, SQLSMALLINT *length);
+/* value: the buffer, narrow or wide for the text answers. */
+SQLRETURN GetInfo(Dbc *dbc, SQLUSMALLINT type, const AppBuffer &value, SQLSMALLINT *length);
 
 #endif

@@ -52,13 +52,13 @@ static SQLLEN OctetLength(const ColumnInfo &c) {
   }
 }
 
-SQLRETURN DescribeCol(Stmt *stmt, SQLUSMALLINT column, SQLCHAR *name, SQLSMALLINT size, SQLSMALLINT *nameLength,
+SQLRETURN DescribeCol(Stmt *stmt, SQLUSMALLINT column, const AppBuffer &name, SQLSMALLINT *nameLength,
                       SQLSMALLINT *type, SQLULEN *columnSize, SQLSMALLINT *digits, SQLSMALLINT *nullable) {
   Cursor *c = Described(stmt);
   if (!c || column < 1 || column > c->ColumnCount())
     return PostError(stmt->diag, "07009", 0, "Invalid descriptor index");
   ColumnInfo info = c->Column(column - 1);
-  SQLRETURN rc = CopyOutShort(&stmt->diag, info.name, name, size, nameLength);
+  SQLRETURN rc = CopyOutShort(&stmt->diag, info.name, name, nameLength);
   if (type) *type = AppType(OdbcVersion(stmt), info.sqlType);
   if (columnSize) *columnSize = info.size;
   if (digits) *digits = info.digits;
@@ -102,7 +102,7 @@ static std::string TextField(const ColumnInfo &c, SQLUSMALLINT field) {
   }
 }
 
-SQLRETURN ColAttribute(Stmt *stmt, SQLUSMALLINT column, SQLUSMALLINT field, SQLPOINTER text, SQLSMALLINT size,
+SQLRETURN ColAttribute(Stmt *stmt, SQLUSMALLINT column, SQLUSMALLINT field, const AppBuffer &text,
                        SQLSMALLINT *length, SQLLEN *number) {
   Cursor *c = Described(stmt);
   if (field == SQL_DESC_COUNT || field == SQL_COLUMN_COUNT) {
@@ -117,7 +117,7 @@ SQLRETURN ColAttribute(Stmt *stmt, SQLUSMALLINT column, SQLUSMALLINT field, SQLP
     if (number) *number = value;
     return SQL_SUCCESS;
   }
-  return CopyOutShort(&stmt->diag, TextField(info, field), (SQLCHAR *)text, size, length);
+  return CopyOutShort(&stmt->diag, TextField(info, field), text, length);
 }
 
 /* Fills the bound columns from the current row. */

@@ -3,12 +3,13 @@
 #ifndef LUMETRA_DS_RESULTS_H
 #define LUMETRA_DS_RESULTS_H
 
+#include "core/app_text.h"
 #include "core/handles.h"
 
 SQLRETURN NumResultCols(Stmt *stmt, SQLSMALLINT *count);
-SQLRETURN DescribeCol(Stmt *stmt, SQLUSMALLINT column, SQLCHAR *name, SQLSMALLINT size, SQLSMALLINT *nameLength,
+SQLRETURN DescribeCol(Stmt *stmt, SQLUSMALLINT column, const AppBuffer &name, SQLSMALLINT *nameLength,
                       SQLSMALLINT *type, SQLULEN *columnSize, SQLSMALLINT *digits, SQLSMALLINT *nullable);
-SQLRETURN ColAttribute(Stmt *stmt, SQLUSMALLINT column, SQLUSMALLINT field, SQLPOINTER text, SQLSMALLINT size,
+SQLRETURN ColAttribute(Stmt *stmt, SQLUSMALLINT column, SQLUSMALLINT field, const AppBuffer &text,
                        SQLSMALLINT *length, SQLLEN *number);
 SQLRETURN BindCol(Stmt *stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLPOINTER value, SQLLEN size,
                   SQLLEN *indicator);

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "core/app_text.h"
+#include "core/data_at_exec.h"
 #include "core/parameters.h"
 #include "core/transaction.h"
 #include "text/sql_rewrite.h"
@@ -55,26 +56,23 @@ void OpenCatalog(Stmt *stmt, std::unique_ptr<Cursor> rows) {
 
 /* The application's SQL as the backend takes it: UTF-8, split into its
  * statements, each with the type words mapped. */
-static SQLRETURN StatementsOf(Stmt *stmt, SQLCHAR *sql, SQLINTEGER length, std::vector<std::string> *out) {
-  if (!sql) return PostError(stmt->diag, "HY009", 0, "Invalid use of null pointer");
-  std::string text = InputText(sql, length), utf8;
+static SQLRETURN StatementsOf(Dbc *dbc, Diagnostics &diag, const AppText &sql, std::vector<std::string> *out) {
+  if (!sql.s) return PostError(diag, "HY009", 0, "Invalid use of null pointer");
+  std::string text;
   size_t bad = 0;
-  switch (stmt->dbc->charset.ToUtf8(text.data(), text.size(), &utf8, &bad)) {
-    case TEXT_KEPT: break;
-    case TEXT_CONVERTED: text.swap(utf8); break;
-    case TEXT_INVALID:
-      return PostError(stmt->diag, "22018", 0,
-                       "Invalid character value: byte " + std::to_string(bad) + " of the statement is not " +
-                           stmt->dbc->charset.Name());
-  }
-  const char *const *names = stmt->dbc->backend->TypeNames();
+  if (InputUtf8(dbc->charset, sql, &text, &bad) == TEXT_INVALID)
+    return PostError(diag, "22018", 0,
+                     "Invalid character value: byte " + std::to_string(bad) + " of the statement is not " +
+                         dbc->charset.Name());
+  const char *const *names = dbc->backend->TypeNames();
   for (const std::string &s : SplitStatements(text)) out->push_back(RewriteSql(s, names));
-  if (out->empty()) return PostError(stmt->diag, "42000", 0, "The statement holds no SQL");
+  if (out->empty()) return PostError(diag, "42000", 0, "The statement holds no SQL");
   return SQL_SUCCESS;
 }
 
 static SQLRETURN PrepareOne(Stmt *stmt, const std::string &sql) {
   CloseCursor(stmt);
+  EndDataAtExecution(stmt);
   if (CommitBatchOf(stmt->dbc, stmt->prepared.get(), stmt->diag) == SQL_ERROR) return SQL_ERROR;
   stmt->prepared.reset();
   stmt->executed = false;
@@ -82,10 +80,18 @@ static SQLRETURN PrepareOne(Stmt *stmt, const std::string &sql) {
 }
 
 /* Runs the prepared statement; grouped: an SQLExecute, which may join a
- * group commit. */
+ * group commit. A parameter sent at execution makes it wait for the
+ * data: SQL_NEED_DATA, and SQLParamData runs it (RunPrepared). */
+static SQLRETURN RunPrepared(Stmt *stmt, bool grouped);
+
 static SQLRETURN ExecutePrepared(Stmt *stmt, bool grouped) {
   if (!stmt->prepared) return PostError(stmt->diag, "HY010", 0, "Function sequence error: nothing prepared");
   CloseCursor(stmt);
+  if (StartDataAtExecution(stmt, stmt->prepared->ParamCount(), grouped)) return SQL_NEED_DATA;
+  return RunPrepared(stmt, grouped);
+}
+
+static SQLRETURN RunPrepared(Stmt *stmt, bool grouped) {
   Prepared *p = stmt->prepared.get();
   int count = p->ParamCount();
   grouped = grouped && !p->HasResultSet();
@@ -103,9 +109,9 @@ static SQLRETURN ExecutePrepared(Stmt *stmt, bool grouped) {
   return converted;
 }
 
-SQLRETURN Prepare(Stmt *stmt, SQLCHAR *sql, SQLINTEGER length) {
+SQLRETURN Prepare(Stmt *stmt, const AppText &sql) {
   std::vector<std::string> statements;
-  if (StatementsOf(stmt, sql, length, &statements) == SQL_ERROR) return SQL_ERROR;
+  if (StatementsOf(stmt->dbc, stmt->diag, sql, &statements) == SQL_ERROR) return SQL_ERROR;
   if (statements.size() > 1)
     return PostError(stmt->diag, "42000", 0,
                      "Only one statement can be prepared at a time; this text holds " +
@@ -113,27 +119,39 @@ SQLRETURN Prepare(Stmt *stmt, SQLCHAR *sql, SQLINTEGER length) {
   return PrepareOne(stmt, statements[0]);
 }
 
-SQLRETURN ExecDirect(Stmt *stmt, SQLCHAR *sql, SQLINTEGER length) {
+SQLRETURN ExecDirect(Stmt *stmt, const AppText &sql) {
   std::vector<std::string> statements;
-  if (StatementsOf(stmt, sql, length, &statements) == SQL_ERROR) return SQL_ERROR;
+  if (StatementsOf(stmt->dbc, stmt->diag, sql, &statements) == SQL_ERROR) return SQL_ERROR;
   SQLRETURN result = SQL_SUCCESS;
   for (size_t i = 0; i < statements.size(); i++) {
     if (PrepareOne(stmt, statements[i]) == SQL_ERROR) return SQL_ERROR;
     if (statements.size() > 1 && stmt->prepared->ParamCount() > 0)
       return PostError(stmt->diag, "07002", 0, "Parameters are taken only by a text of one statement");
     SQLRETURN rc = ExecutePrepared(stmt, false);
-    if (rc == SQL_ERROR) return rc;
+    if (rc == SQL_ERROR || rc == SQL_NEED_DATA) return rc;
     if (rc == SQL_SUCCESS_WITH_INFO) result = rc;
   }
   return result;
 }
 
+SQLRETURN NativeSql(Dbc *dbc, const AppText &sql, const AppBuffer &out, SQLINTEGER *length) {
+  if (!dbc->backend) return PostError(dbc->diag, "08003", 0, "Connection not open");
+  std::vector<std::string> statements;
+  if (StatementsOf(dbc, dbc->diag, sql, &statements) == SQL_ERROR) return SQL_ERROR;
+  std::string text;
+  for (const std::string &s : statements) text += (text.empty() ? "" : ";\n") + s;
+  SQLLEN full;
+  SQLRETURN rc = CopyOut(&dbc->diag, text, out, &full);
+  if (length) *length = (SQLINTEGER)full;
+  return rc;
+}
+
 SQLRETURN FreeStmt(Stmt *stmt, SQLUSMALLINT option) {
   if (CommitBatchOf(stmt->dbc, stmt->prepared.get(), stmt->diag) == SQL_ERROR) return SQL_ERROR;
   switch (option) {
-    case SQL_CLOSE: CloseCursor(stmt); return SQL_SUCCESS;
+    case SQL_CLOSE: CloseCursor(stmt); EndDataAtExecution(stmt); return SQL_SUCCESS;
     case SQL_UNBIND: stmt->bindings.clear(); return SQL_SUCCESS;
-    case SQL_RESET_PARAMS: stmt->params.clear(); return SQL_SUCCESS;
+    case SQL_RESET_PARAMS: EndDataAtExecution(stmt); stmt->params.clear(); return SQL_SUCCESS;
     default: return PostError(stmt->diag, "HY092", 0, "Invalid attribute/option identifier");
   }
 }
@@ -172,5 +190,15 @@ SQLRETURN GetStmtAttr(Stmt *stmt, SQLINTEGER attribute, SQLPOINTER value) {
 }
 
 SQLRETURN Execute(Stmt *stmt) { return ExecutePrepared(stmt, true); }
+
+SQLRETURN ParamData(Stmt *stmt, SQLPOINTER *token) {
+  bool done = false;
+  SQLRETURN rc = NextDataAtExecution(stmt, token, &done);
+  if (!done) return rc;
+  bool grouped = stmt->atExec.grouped;
+  rc = RunPrepared(stmt, grouped);
+  EndDataAtExecution(stmt);
+  return rc;
+}
 
 /* Every call runs to its end before it returns: there is nothing to cancel. */

@@ -3,6 +3,7 @@
 #ifndef LUMETRA_DS_STATEMENT_H
 #define LUMETRA_DS_STATEMENT_H
 
+#include "core/app_text.h"
 #include "core/handles.h"
 
 /* A statement on an open connection. */
@@ -14,10 +15,15 @@ SQLRETURN DropStatement(Stmt *stmt);
 /* SQLFreeStmt with SQL_CLOSE, SQL_UNBIND or SQL_RESET_PARAMS. */
 SQLRETURN FreeStmt(Stmt *stmt, SQLUSMALLINT option);
 
-SQLRETURN Prepare(Stmt *stmt, SQLCHAR *sql, SQLINTEGER length);
+SQLRETURN Prepare(Stmt *stmt, const AppText &sql);
 /* SQLExecute: the prepared statement, which may join a group commit. */
 SQLRETURN Execute(Stmt *stmt);
-SQLRETURN ExecDirect(Stmt *stmt, SQLCHAR *sql, SQLINTEGER length);
+SQLRETURN ExecDirect(Stmt *stmt, const AppText &sql);
+/* SQLParamData: the next parameter sent at execution, or the execution
+ * once all were sent (data_at_exec.h). */
+SQLRETURN ParamData(Stmt *stmt, SQLPOINTER *token);
+/* SQLNativeSql: the text as the backend would be given it. */
+SQLRETURN NativeSql(Dbc *dbc, const AppText &sql, const AppBuffer &out, SQLINTEGER *length);
 
 SQLRETURN SetStmtAttr(Stmt *stmt, SQLINTEGER attribute, SQLPOINTER value);
 SQLRETURN GetStmtAttr(Stmt *stmt, SQLINTEGER attribute, SQLPOINTER value);

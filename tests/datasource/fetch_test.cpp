@@ -94,6 +94,73 @@ TEST_F(Fetch, EveryCTypeFromEveryKind) {
   }
 }
 
+/* Values beyond 32 bits in INTEGER columns that another program wrote:
+ * described as BIGINT, read exactly in 64 bits and as text, and refused
+ * (22003) only by a 32-bit buffer that the client asked for. */
+TEST_F(Fetch, SixtyFourBitIntegersReadExactly) {
+  ASSERT_EQ(g_dsn->Exec("CREATE TABLE wide_ints(i INTEGER, j INT);"
+                        "INSERT INTO wide_ints VALUES (3000000000, -3000000000);"
+                        "INSERT INTO wide_ints VALUES (9007199254740993, -9223372036854775808);"
+                        "INSERT INTO wide_ints VALUES (9223372036854775807, 42);"),
+            "");
+  const char *const expected[][2] = {{"3000000000", "-3000000000"},
+                                     {"9007199254740993", "-9223372036854775808"},
+                                     {"9223372036854775807", "42"}};
+  Reader r;
+  ASSERT_EQ(r.Exec("SELECT i, j FROM wide_ints ORDER BY rowid"), SQL_SUCCESS);
+  for (SQLUSMALLINT column = 1; column <= 2; column++) {
+    SQLSMALLINT type = 0;
+    SQLULEN size = 0;
+    ASSERT_EQ(SQLDescribeCol(r.stmt, column, nullptr, 0, nullptr, &type, &size, nullptr, nullptr), SQL_SUCCESS);
+    EXPECT_EQ(type, SQL_BIGINT) << column;
+    EXPECT_EQ(size, 19u) << column;
+  }
+  /* each value once per C type: a second SQLGetData of a column gives no data */
+  const SQLSMALLINT cTypes[] = {SQL_C_SBIGINT, SQL_C_CHAR, SQL_C_WCHAR, SQL_C_SLONG};
+  for (SQLSMALLINT cType : cTypes) {
+    ASSERT_EQ(r.Exec("SELECT i, j FROM wide_ints ORDER BY rowid"), SQL_SUCCESS);
+    for (const auto &row : expected) {
+      ASSERT_EQ(SQLFetch(r.stmt), SQL_SUCCESS);
+      for (SQLUSMALLINT column = 1; column <= 2; column++) {
+        const std::string want = row[column - 1], what = want + " as C type " + std::to_string(cType);
+        SQLBIGINT big = 0;
+        SQLINTEGER small = 0;
+        char text[32] = "";
+        SQLWCHAR wide[32] = {0};
+        SQLLEN length = 0;
+        SQLRETURN rc;
+        std::string got;
+        switch (cType) {
+          case SQL_C_SBIGINT:
+            rc = SQLGetData(r.stmt, column, cType, &big, 0, nullptr);
+            got = std::to_string(big);
+            break;
+          case SQL_C_CHAR:
+            rc = SQLGetData(r.stmt, column, cType, text, sizeof text, &length);
+            got = text;
+            break;
+          case SQL_C_WCHAR:
+            rc = SQLGetData(r.stmt, column, cType, wide, sizeof wide, &length);
+            got = std::string(wide, wide + length / sizeof(SQLWCHAR));
+            break;
+          default:
+            rc = SQLGetData(r.stmt, column, cType, &small, 0, nullptr);
+            got = std::to_string(small);
+            break;
+        }
+        bool fits = cType != SQL_C_SLONG || want == "42";
+        EXPECT_EQ(rc, fits ? SQL_SUCCESS : SQL_ERROR) << what;
+        if (fits) {
+          EXPECT_EQ(got, want) << what;
+        } else {
+          EXPECT_EQ(r.State(), "22003") << what;
+        }
+      }
+    }
+    EXPECT_EQ(SQLFetch(r.stmt), SQL_NO_DATA);
+  }
+}
+
 TEST_F(Fetch, LongTextInPiecesThenNoData) {
   OdbcSession s;
   std::string text;
@@ -120,8 +187,9 @@ TEST_F(Fetch, LongTextInPiecesThenNoData) {
 TEST_F(Fetch, BoundColumnsAndDescribedTypes) {
   Reader r;
   ASSERT_EQ(r.Exec("SELECT t, n, s, d FROM kinds"), SQL_SUCCESS);
+  /* SQLite's INTEGER, I4's column there, holds 64 bits: BIGINT */
   const struct { SQLSMALLINT type; const char *name; } described[] = {
-    {SQL_VARCHAR, "t"}, {SQL_INTEGER, "n"}, {SQL_SMALLINT, "s"}, {SQL_TYPE_TIMESTAMP, "d"},
+    {SQL_VARCHAR, "t"}, {SQL_BIGINT, "n"}, {SQL_SMALLINT, "s"}, {SQL_TYPE_TIMESTAMP, "d"},
   };
   for (SQLUSMALLINT i = 0; i < 4; i++) {
     SQLCHAR name[16];
@@ -173,7 +241,7 @@ TEST_F(Fetch, CatalogListsTheImportedTable) {
     SQLGetData(r.stmt, 18, SQL_C_CHAR, isNullable, sizeof isNullable, &length);
     got += std::to_string(ordinal) + ":" + name + ":" + std::to_string(type) + ":" + isNullable + " ";
   }
-  EXPECT_EQ(got, "1:t:12:YES 2:n:4:YES 3:s:5:YES 4:d:93:YES 5:r:8:YES 6:b:-4:YES ");
+  EXPECT_EQ(got, "1:t:12:YES 2:n:-5:YES 3:s:5:YES 4:d:93:YES 5:r:8:YES 6:b:-4:YES ");
   SQLFreeStmt(r.stmt, SQL_CLOSE);
   ASSERT_EQ(SQLGetTypeInfo(r.stmt, SQL_TYPE_TIMESTAMP), SQL_SUCCESS);
   ASSERT_EQ(SQLFetch(r.stmt), SQL_SUCCESS);

@@ -148,6 +148,37 @@ TEST(OdbcDriver, DatesToTimestamps) {
   }
 }
 
+/* Timestamps keep their fraction of a second where the target holds it;
+ * a date target drops the time of day with 01S07. */
+TEST(OdbcDriver, TimestampsKeepTheirFraction) {
+  const struct { TIMESTAMP_STRUCT t; SQLSMALLINT sqlType; RETCODE rc; const char *state, *stored; } cases[] = {
+    {{2026, 12, 8, 1, 2, 3, 123456000}, SQL_TYPE_TIMESTAMP, SQL_SUCCESS, "", "2026-12-08 01:02:03.123456"},
+    {{2026, 12, 8, 1, 2, 3, 500000000}, SQL_TYPE_TIMESTAMP, SQL_SUCCESS, "", "2026-12-08 01:02:03.5"},
+    {{2026, 12, 8, 1, 2, 3, 1}, SQL_TYPE_TIMESTAMP, SQL_SUCCESS, "", "2026-12-08 01:02:03.000000001"},
+    {{2026, 12, 8, 1, 2, 3, 0}, SQL_TYPE_TIMESTAMP, SQL_SUCCESS, "", "2026-12-08 01:02:03"},
+    {{2026, 12, 8, 0, 0, 0, 0}, SQL_TYPE_DATE, SQL_SUCCESS, "", "2026-12-08"},
+    {{2026, 12, 8, 0, 0, 0, 1000}, SQL_TYPE_DATE, SQL_SUCCESS_WITH_INFO, "01S07", "2026-12-08"},
+    {{2026, 12, 8, 13, 0, 0, 0}, SQL_TYPE_DATE, SQL_SUCCESS_WITH_INFO, "01S07", "2026-12-08"},
+    {{2026, 12, 8, 1, 2, 3, 1000000000}, SQL_TYPE_TIMESTAMP, SQL_ERROR, "22008", nullptr},
+  };
+  for (const auto &c : cases) {
+    std::string table = NewTable();
+    OdbcSession s;
+    ASSERT_EQ(s.Exec("CREATE TABLE \"" + table + "\"(\"t\" TEXT)"), SQL_SUCCESS);
+    TIMESTAMP_STRUCT t = c.t;
+    SQLLEN length = sizeof t;
+    ASSERT_EQ(SQLBindParameter(s.hstmt, 1, SQL_PARAM_INPUT, SQL_C_TYPE_TIMESTAMP, c.sqlType, 29, 9, &t, 0, &length),
+              SQL_SUCCESS);
+    ASSERT_EQ(SQLPrepare(s.hstmt, (SQLCHAR *)("INSERT INTO \"" + table + "\" VALUES (?)").c_str(), SQL_NTS),
+              SQL_SUCCESS);
+    EXPECT_EQ(SQLExecute(s.hstmt), c.rc) << c.t.hour << " " << c.t.fraction;
+    if (*c.state) {
+      EXPECT_EQ(s.Error().substr(0, 5), c.state);
+    }
+    EXPECT_EQ(g_dsn->Query("SELECT t FROM " + table), c.stored ? std::string(c.stored) + "\n" : "");
+  }
+}
+
 TEST(OdbcDriver, TextLengthsNullsAndUnconvertedTypes) {
   std::string table = NewTable();
   OdbcSession s;

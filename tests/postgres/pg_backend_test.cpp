@@ -224,6 +224,31 @@ TEST(PgValues, MarkersOutsideLiteralsOnly) {
   EXPECT_STREQ(v[3], "'?");
 }
 
+/* Fractions of a second: microseconds kept, a nanosecond more dropped
+ * with 01S07 (PostgreSQL keeps six digits). */
+TEST(PgValues, TimestampFractionsToMicroseconds) {
+  OdbcSession s;
+  ASSERT_EQ(s.Exec("CREATE TABLE fractions (t timestamp)"), SQL_SUCCESS) << s.Error();
+  const struct { SQLUINTEGER nanos; RETCODE rc; const char *stored; } cases[] = {
+    {123456000, SQL_SUCCESS, "2026-12-08 01:02:03.123456"},
+    {123456789, SQL_SUCCESS_WITH_INFO, "2026-12-08 01:02:03.123456"},
+    {0, SQL_SUCCESS, "2026-12-08 01:02:03"},
+  };
+  for (const auto &c : cases) {
+    ASSERT_EQ(s.Exec("DELETE FROM fractions"), SQL_SUCCESS) << s.Error();
+    TIMESTAMP_STRUCT t = {2026, 12, 8, 1, 2, 3, c.nanos};
+    SQLLEN length = sizeof t;
+    SQLFreeStmt(s.hstmt, SQL_RESET_PARAMS);
+    SQLBindParameter(s.hstmt, 1, SQL_PARAM_INPUT, SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, 29, 9, &t, 0, &length);
+    EXPECT_EQ(SQLExecDirect(s.hstmt, (SQLCHAR *)"INSERT INTO fractions VALUES (?)", SQL_NTS), c.rc) << c.nanos;
+    if (c.rc == SQL_SUCCESS_WITH_INFO) {
+      EXPECT_EQ(s.Error().substr(0, 5), "01S07");
+    }
+    SQLFreeStmt(s.hstmt, SQL_RESET_PARAMS);
+    EXPECT_EQ(g_pg.Query("SELECT t FROM fractions"), std::string(c.stored) + "\n") << c.nanos;
+  }
+}
+
 /* A group-commit batch of a plain insert goes by COPY: its text and bytes
  * arrive exactly, and a row the server refuses is reported at the commit,
  * keeping the rows before it, also those of a part of the batch that a

@@ -26,10 +26,11 @@ EXPECTED_ROWS = [
     ("Baker, Ann", "two\r\nlines", datetime.datetime(1999, 12, 31), "09:30", 2, 1, "a;b", 12, 1234),
     ("Zo\xe9", "\xc9l\xe8ve", None, "17:45", 1, 0, "", -7, 50),
 ]
+# SQLite keeps 64 bits in any INTEGER column: I4 reads as BIGINT there.
 EXPECTED_COLUMNS = [
     ("Nom", pyodbc.SQL_VARCHAR), ("Pr\xe9nom", pyodbc.SQL_VARCHAR), ("N\xe9", pyodbc.SQL_TYPE_TIMESTAMP),
     ("Heure", pyodbc.SQL_VARCHAR), ("M.", pyodbc.SQL_SMALLINT), ("Vip", pyodbc.SQL_SMALLINT),
-    ("Tags", pyodbc.SQL_VARCHAR), ("Montant", pyodbc.SQL_INTEGER), ("Prix", pyodbc.SQL_INTEGER),
+    ("Tags", pyodbc.SQL_VARCHAR), ("Montant", pyodbc.SQL_BIGINT), ("Prix", pyodbc.SQL_BIGINT),
 ]
 
 failures = []

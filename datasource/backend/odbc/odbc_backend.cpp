@@ -372,6 +372,12 @@ static SQL_TIMESTAMP_STRUCT TimestampOf(const Value &v) {
   SQL_TIMESTAMP_STRUCT t = {};
   t.year = (SQLSMALLINT)number(0, 4), t.month = (SQLUSMALLINT)number(5, 2), t.day = (SQLUSMALLINT)number(8, 2);
   if (v.size >= 19) t.hour = (SQLUSMALLINT)number(11, 2), t.minute = (SQLUSMALLINT)number(14, 2), t.second = (SQLUSMALLINT)number(17, 2);
+  /* ".fffffffff": the digits there are, as nanoseconds */
+  if (v.size > 20 && v.data[19] == '.') {
+    SQLUINTEGER scale = 100000000;
+    for (size_t i = 20; i < v.size && i < 29 && v.data[i] >= '0' && v.data[i] <= '9'; i++, scale /= 10)
+      t.fraction += scale * (SQLUINTEGER)(v.data[i] - '0');
+  }
   return t;
 }
 

@@ -48,7 +48,7 @@ const TypeFact kTypes[] = {
   {"bigint", SQL_BIGINT, 19, nullptr, nullptr, nullptr},
   {"double precision", SQL_DOUBLE, 15, nullptr, nullptr, nullptr},
   {"date", SQL_TYPE_DATE, 10, "'", "'", nullptr},
-  {"timestamp", SQL_TYPE_TIMESTAMP, 19, "'", "'", nullptr},
+  {"timestamp", SQL_TYPE_TIMESTAMP, TIMESTAMP_MICROS_SIZE, "'", "'", nullptr},
   {"bytea", SQL_LONGVARBINARY, BLOB_COLUMN_SIZE, "'\\x", "'", nullptr},
 };
 
@@ -601,6 +601,7 @@ class PgBackend : public Backend {
   }
   std::string DatabaseName() override { return PQdb(c_.conn()); }
   const char *const *TypeNames() override { return kTypeNames; }
+  int FractionDigits() override { return 6; } /* PostgreSQL keeps microseconds */
   /* host:port, or the socket's path as libpq names it */
   std::string ServerName() override {
     std::string host = PQhost(c_.conn()), port = PQport(c_.conn());

@@ -29,12 +29,15 @@ static const TypeFact kTypes[] = {
   {"BIGINT", SQL_BIGINT, 19, nullptr, nullptr, nullptr},
   {"DOUBLE", SQL_DOUBLE, 15, nullptr, nullptr, nullptr},
   {"DATE", SQL_TYPE_DATE, 10, "'", "'", nullptr},
-  {"TIMESTAMP", SQL_TYPE_TIMESTAMP, 19, "'", "'", nullptr},
+  {"TIMESTAMP", SQL_TYPE_TIMESTAMP, TIMESTAMP_MICROS_SIZE, "'", "'", nullptr},
   {"BLOB", SQL_LONGVARBINARY, BLOB_COLUMN_SIZE, "X'", "'", nullptr},
 };
 
 /* Declared types by the words they contain, in SQLite's order of affinity
- * rules; the first match wins. */
+ * rules; the first match wins. A column of INTEGER affinity keeps any
+ * 64-bit value, whoever wrote it, so INT and INTEGER are described as
+ * BIGINT: a client then fetches them into 64 bits and reads every value
+ * exactly. Only the narrower words declare a narrower type. */
 struct DeclaredType {
   const char *contains;
   SQLSMALLINT sqlType;
@@ -43,7 +46,7 @@ struct DeclaredType {
 
 static const DeclaredType kDeclaredTypes[] = {
   {"BIGINT", SQL_BIGINT, 19},       {"SMALLINT", SQL_SMALLINT, 5},
-  {"TINYINT", SQL_TINYINT, 3},      {"INT", SQL_INTEGER, 10},
+  {"TINYINT", SQL_TINYINT, 3},      {"INT", SQL_BIGINT, 19},
   {"TIMESTAMP", SQL_TYPE_TIMESTAMP, 19}, {"DATETIME", SQL_TYPE_TIMESTAMP, 19},
   {"CHAR", SQL_VARCHAR, TEXT_COLUMN_SIZE}, {"CLOB", SQL_LONGVARCHAR, BLOB_COLUMN_SIZE},
   {"TEXT", SQL_VARCHAR, TEXT_COLUMN_SIZE}, {"BLOB", SQL_LONGVARBINARY, BLOB_COLUMN_SIZE},

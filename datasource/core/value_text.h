@@ -1,0 +1,25 @@
+/* value_text.h: the text forms of the C values that the backends take as
+ * text: exact decimals (SQL_C_NUMERIC), GUIDs, times of day, and the
+ * fraction of a second of a timestamp. Every backend reads these forms:
+ * SQLite stores them or applies the column's affinity, PostgreSQL parses
+ * them as the parameter's type, another data source takes them as text. */
+#ifndef LUMETRA_DS_VALUE_TEXT_H
+#define LUMETRA_DS_VALUE_TEXT_H
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <string>
+
+/* "-123.4500": the exact digits, the scale's places after the point
+ * (zeros appended for a negative scale). */
+std::string NumericText(const SQL_NUMERIC_STRUCT &n);
+/* "12345678-9abc-def0-1234-56789abcdef0". */
+std::string GuidText(const SQLGUID &g);
+/* "HH:MM:SS"; false when a field is out of its range. */
+bool TimeText(const SQL_TIME_STRUCT &t, std::string *out);
+/* Appends ".fffffffff" for nanoseconds, without trailing zeros; nothing
+ * for 0. */
+void AppendFraction(SQLUINTEGER nanos, std::string *text);
+
+#endif

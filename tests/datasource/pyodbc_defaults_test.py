@@ -1,0 +1,157 @@
+#!/usr/bin/python3
+"""pyodbc with its default settings, which use the driver's W calls and
+SQL_C_WCHAR, against a temporary data source: text beyond Latin-1 and
+beyond the BMP in SQL, names and values, column names without trailing
+NULs, the catalog, and messages; integers beyond 32 bits read back
+exactly; Decimal, uuid, time and datetime parameters with their every
+digit, and a long value sent at execution.
+
+    pyodbc_defaults_test.py <liblumetraodbc.so> [postgres]
+
+With "postgres" the same checks run against a throwaway PostgreSQL server
+(tests/support/pg-server.sh); without, against SQLite, where values that
+sqlite3 itself wrote are read too. Exits 77 (skipped) where pyodbc is not
+installed.
+"""
+import datetime
+import decimal
+import os
+import shlex
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import uuid
+
+try:
+    import pyodbc
+except ImportError:
+    print("skipped (pyodbc): python3-pyodbc is not installed")
+    sys.exit(77)
+
+driver = os.path.realpath(sys.argv[1])
+postgres = sys.argv[2:] == ["postgres"]
+here = os.path.dirname(os.path.realpath(__file__))
+support = os.path.join(here, "../support")
+MOON = "\u03a9\u03bc\u03ad\u03b3\u03b1 \U0001f31c"  # 'Ωμέγα 🌜'
+OMEGA = "\u03a9\u03bc\u03ad\u03b3\u03b1"            # 'Ωμέγα'
+INT64 = "bigint" if postgres else "INTEGER"          # a column of 64-bit integers
+
+failures = []
+
+
+def check(what, got, want):
+    if got != want:
+        failures.append(f"{what}: got {got!r}, want {want!r}")
+
+
+def error_of(cursor, sql, *params):
+    try:
+        cursor.execute(sql, *params)
+    except pyodbc.Error as e:
+        return e.args
+    return None
+
+
+def export(line):
+    for assignment in shlex.split(line)[1:]:
+        key, value = assignment.split("=", 1)
+        os.environ[key] = value
+
+
+def unicode_checks(cursor):
+    row = cursor.execute(f"SELECT '{MOON}' AS \"{OMEGA}\"").fetchone()
+    check("a literal in SQL", row[0], MOON)
+    check("a column alias", cursor.description[0][0], OMEGA)
+
+    cursor.execute(f'CREATE TABLE "{OMEGA}" ("{OMEGA}" TEXT, "n\U0001f31c" {INT64})')
+    cursor.execute(f'INSERT INTO "{OMEGA}" VALUES (?, ?)', MOON, 1)
+    cursor.execute(f'INSERT INTO "{OMEGA}" VALUES (\'{MOON}\', 2)')
+    rows = [tuple(r) for r in cursor.execute(f'SELECT * FROM "{OMEGA}" ORDER BY 2').fetchall()]
+    check("a table and values named in Unicode", rows, [(MOON, 1), (MOON, 2)])
+    check("column names, no trailing NULs", [d[0] for d in cursor.description], [OMEGA, "n\U0001f31c"])
+    found = cursor.execute(f'SELECT "n\U0001f31c" FROM "{OMEGA}" WHERE "{OMEGA}" = ? ORDER BY 1', MOON).fetchval()
+    check("a parameter beyond the BMP", found, 1)
+
+    check("the table in the catalog", [t.table_name for t in cursor.tables(table=OMEGA)], [OMEGA])
+    check("its columns in the catalog", [c.column_name for c in cursor.columns(table=OMEGA)],
+          [OMEGA, "n\U0001f31c"])
+
+    error = error_of(cursor, f'SELECT * FROM "{MOON}"')
+    check("a missing table is an error", error is not None, True)
+    check("the missing table's name in the message", error is not None and MOON in error[1], True)
+
+
+def value_checks(cnxn, cursor):
+    cursor.execute(f"CREATE TABLE kinds (k TEXT, t TEXT, n NUMERIC, ts TIMESTAMP, i {INT64})")
+    given = [("decimal", decimal.Decimal("-12345678901234567890.123456789"), "-12345678901234567890.123456789"),
+             ("uuid", uuid.UUID("12345678-9abc-def0-0123-456789abcdef"), "12345678-9abc-def0-0123-456789abcdef"),
+             ("time", datetime.time(23, 59, 58), "23:59:58"),
+             ("long", "\u03a9" * 300000, "\u03a9" * 300000)]
+    for kind, value, text in given:
+        check(f"a {kind} parameter", error_of(cursor, "INSERT INTO kinds (k, t) VALUES (?, ?)", kind, value), None)
+        check(f"the {kind} as stored", cursor.execute("SELECT t FROM kinds WHERE k = ?", kind).fetchval(), text)
+
+    cnxn.maxwrite = 1000  # longer values are sent at execution, with SQLPutData
+    cursor.execute("INSERT INTO kinds (k, t) VALUES ('at execution', ?)", "\U0001f31c" * 100000)
+    check("a long value sent at execution",
+          cursor.execute("SELECT t FROM kinds WHERE k = 'at execution'").fetchval(), "\U0001f31c" * 100000)
+
+    moment = datetime.datetime(2026, 12, 8, 17, 45, 30, 123456)
+    cursor.execute("INSERT INTO kinds (k, n, ts) VALUES ('numbers', ?, ?)", decimal.Decimal("1234.5"), moment)
+    number = cursor.execute("SELECT n FROM kinds WHERE k = 'numbers'").fetchval()
+    check("a Decimal in a NUMERIC column", decimal.Decimal(str(number)), decimal.Decimal("1234.5"))
+    check("microseconds kept", cursor.execute("SELECT ts FROM kinds WHERE k = 'numbers'").fetchval(), moment)
+
+    for value in [3000000000, 9007199254740993, -(2 ** 63), 2 ** 63 - 1]:
+        cursor.execute("INSERT INTO kinds (k, i) VALUES ('int64', ?)", value)
+    check("64-bit integers through pyodbc",
+          [r[0] for r in cursor.execute("SELECT i FROM kinds WHERE k = 'int64' ORDER BY i").fetchall()],
+          [-(2 ** 63), 3000000000, 9007199254740993, 2 ** 63 - 1])
+
+
+def sqlite3_checks(cursor, database):
+    with sqlite3.connect(database) as db:
+        db.execute("CREATE TABLE big (n INTEGER, m INT)")
+        db.execute("INSERT INTO big VALUES (3000000000, -3000000000)")
+        db.execute("INSERT INTO big VALUES (9007199254740993, -9223372036854775808)")
+    rows = [tuple(r) for r in cursor.execute("SELECT n, m FROM big ORDER BY rowid").fetchall()]
+    check("64-bit integers that sqlite3 wrote", rows,
+          [(3000000000, -3000000000), (9007199254740993, -(2 ** 63))])
+
+
+with tempfile.TemporaryDirectory() as work:
+    os.chmod(work, 0o755)  # the server's user must reach its folder
+    export(subprocess.run(["bash", os.path.join(support, "temp-dsn.sh"), driver, work + "/dsn"],
+                          check=True, capture_output=True, text=True).stdout)
+    if postgres:
+        started = subprocess.run(["bash", os.path.join(support, "pg-server.sh"), "start", work + "/pg"],
+                                 capture_output=True, text=True)
+        if started.returncode != 0:
+            print(started.stderr)
+            sys.exit(1)
+        # the server's DSN lines, as bash reads what pg-server.sh printed
+        lines = subprocess.run(["bash", "-c", 'eval "$1"; printf %s "$LUMETRA_PG_DSN_LINES"', "-", started.stdout],
+                               check=True, capture_output=True, text=True).stdout
+        if "Backend = PostgreSQL" not in lines:
+            print(f"no PostgreSQL data source in: {started.stdout}")
+            sys.exit(1)
+        with open(os.path.join(work, "dsn", "odbc.ini"), "w") as ini:
+            ini.write(f"[Lumetra Data Source]\nDriver = {driver}\n{lines}")
+    try:
+        cnxn = pyodbc.connect("DSN=Lumetra Data Source", autocommit=True)
+        cursor = cnxn.cursor()
+        check("the backend", cnxn.getinfo(pyodbc.SQL_DBMS_NAME), "PostgreSQL" if postgres else "SQLite")
+        unicode_checks(cursor)
+        value_checks(cnxn, cursor)
+        if not postgres:
+            sqlite3_checks(cursor, os.path.join(work, "dsn", "lumetra.db"))
+        cnxn.close()
+    finally:
+        if postgres:
+            subprocess.run(["bash", os.path.join(support, "pg-server.sh"), "stop", work + "/pg", "immediate"])
+
+if failures:
+    print("\n".join(failures))
+    sys.exit(1)
+print(f"pyodbc with its defaults ({'PostgreSQL' if postgres else 'SQLite'}): all checks passed")
