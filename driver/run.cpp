@@ -7,8 +7,10 @@
  * shown and the message say which counted records it lacks. All
  * ends go through one teardown that releases what was obtained, in the
  * reverse order. The table and the rows inserted stay in the data source
- * whatever the end; a front end that wants one gets a summary of them
- * before the teardown. */
+ * whatever the end, except where the table is replaced: then the drop,
+ * the new table and its rows are one transaction, rolled back at a
+ * failure or Cancel so that the old table stays. A front end that wants
+ * one gets a summary before the teardown. */
 
 #include <string.h>
 
@@ -20,10 +22,11 @@
 #include "run_messages.h"
 #include "run_summary.h"
 
-/* The data source, told that the text comes as UTF-8: the program has
- * converted it from the file's code page, whatever the DSN's Charset says
- * for other clients. */
-static const char kConnectionString[] = "DSN=Lumetra Data Source;Charset=UTF-8";
+ImportOptions g_importOptions;
+int32_t g_runCount;
+
+/* The data source of the runs, told that the text comes as UTF-8. */
+static char s_connectionString[CONNECTION_STRING_SIZE];
 enum { CONNECTION_OUT_SIZE = 1024 };
 enum { COUNT_TEXT_SIZE = 12 };
 /* Seconds a data source may take to answer each call once the user has
@@ -38,7 +41,9 @@ struct RunState {
   HENV henv;
   HDBC hdbc;
   HSTMT hstmt;
-  int32_t tableCreated; /* the run made the table: the summary tells of it */
+  int32_t tableCreated; /* the run made or filled the table: the summary tells of it */
+  int32_t inTransaction; /* a replacement under way: rolled back unless it is complete */
+  int32_t tableExisted;  /* the table was there before the run */
   int32_t count;        /* records inserted, and after a failure the rows the table holds */
 };
 
@@ -88,7 +93,7 @@ static int32_t Connect(RunState *s) {
   }
   static SQLCHAR completed[CONNECTION_OUT_SIZE];
   SQLSMALLINT completedLength = 0;
-  rc = SQLDriverConnect(s->hdbc, 0, (SQLCHAR *)kConnectionString, SQL_NTS, completed, CONNECTION_OUT_SIZE,
+  rc = SQLDriverConnect(s->hdbc, 0, (SQLCHAR *)s_connectionString, SQL_NTS, completed, CONNECTION_OUT_SIZE,
                         &completedLength, SQL_DRIVER_NOPROMPT);
   if (!CheckOdbc(s->window, rc, s->henv, s->hdbc, SQL_NULL_HSTMT)) return 0;
   rc = SQLAllocStmt(s->hdbc, &s->hstmt);
@@ -164,7 +169,7 @@ static int64_t CountOnNewConnection(RunState *s, const char *tableName) {
   HDBC hdbc = SQL_NULL_HDBC;
   int64_t rows = -1;
   if (SQLAllocConnect(s->henv, &hdbc) != SQL_SUCCESS) return -1;
-  RETCODE rc = SQLDriverConnect(hdbc, 0, (SQLCHAR *)kConnectionString, SQL_NTS, 0, 0, 0, SQL_DRIVER_NOPROMPT);
+  RETCODE rc = SQLDriverConnect(hdbc, 0, (SQLCHAR *)s_connectionString, SQL_NTS, 0, 0, 0, SQL_DRIVER_NOPROMPT);
   if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) {
     SQLSetConnectAttr(hdbc, SQL_ATTR_CONNECTION_TIMEOUT, (SQLPOINTER)(SQLULEN)LATE_CALL_LIMIT_S, 0);
     rows = CountTableRows(hdbc, tableName);
@@ -203,15 +208,69 @@ static void ShowLoopFailure(RunState *s, int32_t end, int64_t lostFrom, int32_t 
   if (lostFrom != 0) ShowLostRecords(s->window, lostFrom, counted);
 }
 
+/* The table made ready for the records as the table mode asks. */
+static int32_t MakeTable(RunState *s, const char *tableName) {
+  int32_t mode = g_importOptions.tableMode;
+  if (mode == TABLE_NEW) return CreateImportTable(s->window, tableName, s->henv, s->hdbc, s->hstmt);
+  int32_t match = MatchImportTable(s->window, tableName, s->henv, s->hdbc);
+  if (match == TABLE_NOT_TOLD) return 0;
+  s->tableExisted = match != TABLE_ABSENT;
+  if (mode == TABLE_APPEND) {
+    if (match == TABLE_DIFFERS) {
+      ShowAppendRefused(s->window, s->fileName, tableName, TableDifference());
+      return 0;
+    }
+    return match == TABLE_MATCHES || CreateImportTable(s->window, tableName, s->henv, s->hdbc, s->hstmt);
+  }
+  SQLUSMALLINT capable = SQL_TC_NONE;
+  SQLGetInfo(s->hdbc, SQL_TXN_CAPABLE, &capable, sizeof capable, 0);
+  if (capable == SQL_TC_ALL) {
+    RETCODE rc = SQLSetConnectAttr(s->hdbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)(SQLULEN)SQL_AUTOCOMMIT_OFF, 0);
+    if (!CheckOdbc(s->window, rc, s->henv, s->hdbc, SQL_NULL_HSTMT)) return 0;
+    s->inTransaction = 1;
+  }
+  if (s->tableExisted && !DropImportTable(s->window, tableName, s->henv, s->hdbc, s->hstmt)) return 0;
+  return CreateImportTable(s->window, tableName, s->henv, s->hdbc, s->hstmt);
+}
+
+/* The records of a replacement, in its one transaction: all of them are
+ * committed with the new table, or none is and the old table stays (the
+ * teardown rolls back). Returns a RunOutcome. */
+static int32_t FillReplacement(RunState *s, int32_t endOfFile) {
+  int32_t end = endOfFile ? LOOP_DONE : ImportRecords(s);
+  if (end != LOOP_DONE) {
+    if (end != LOOP_READ_FAILED && PumpAndCancelled()) return RUN_CANCELLED; /* a call Cancel cut short */
+    ShowLoopFailure(s, end, 0, s->count);
+    return RUN_FAILED;
+  }
+  if (g_cancelled) return RUN_CANCELLED;
+  if (CommitImport(s) != LOOP_DONE) {
+    ShowMessage(s->window, s_driverText);
+    return RUN_FAILED;
+  }
+  s->inTransaction = 0;
+  return RUN_IMPORTED;
+}
+
+/* Ends a replacement that did not complete: the old table comes back. */
+static void RollBackReplacement(RunState *s, const char *tableName) {
+  s->inTransaction = 0;
+  RETCODE rc = SQLEndTran(SQL_HANDLE_DBC, s->hdbc, SQL_ROLLBACK);
+  if (!CheckOdbc(s->window, rc, s->henv, s->hdbc, SQL_NULL_HSTMT)) return;
+  s->tableCreated = s->tableExisted;
+  ShowReplacementUndone(s->window, tableName, s->tableExisted);
+}
+
 int32_t RunImport(UiInstance instance) {
   char fileName[FILE_NAME_SIZE];
-  RunState s = {fileName, 0, SQL_NULL_HENV, SQL_NULL_HDBC, SQL_NULL_HSTMT, 0, 0};
+  RunState s = {fileName, 0, SQL_NULL_HENV, SQL_NULL_HDBC, SQL_NULL_HSTMT, 0, 0, 0, 0};
   char tableName[TABLE_NAME_SIZE];
   int32_t endOfFile = 0;
   int32_t outcome = RUN_FAILED; /* what a plain goto teardown means */
 
   g_hCdfFile = CDF_NO_FILE;
   g_cancelled = 0;
+  g_runCount = 0;
   SetOdbcMessageSink(ShowMessage);
   g_interruptHook = StopRunningCall;
   s.window = CreateProgressWindow(instance);
@@ -229,14 +288,23 @@ int32_t RunImport(UiInstance instance) {
     ShowNoHeader(s.window, fileName);
     goto teardown;
   }
+  if (!MakeConnectionString(g_importOptions.dataSource, s_connectionString)) {
+    ShowMessage(s.window, "the data source's name or connection string is too long");
+    goto teardown;
+  }
   if (!Connect(&s)) goto teardown;
-  TableNameFromPath(fileName, tableName);
+  ImportTableName(fileName, tableName);
   if (PumpAndCancelled()) goto cancelled;
-  if (!CreateImportTable(s.window, tableName, s.henv, s.hdbc, s.hstmt)) goto teardown;
+  if (!MakeTable(&s, tableName)) goto teardown;
   s.tableCreated = 1;
   if (PumpAndCancelled()) goto cancelled;
   if (!PrepareImportInsert(s.window, tableName, s.henv, s.hdbc, s.hstmt)) goto teardown;
   if (PumpAndCancelled()) goto cancelled;
+  if (s.inTransaction) {
+    outcome = FillReplacement(&s, endOfFile);
+    if (outcome == RUN_CANCELLED) goto cancelled;
+    goto teardown;
+  }
   if (!endOfFile) {
     int32_t cancelledBefore = 0; /* Cancel seen at a pump, before the commit */
     int32_t end = ImportRecords(&s);
@@ -265,6 +333,8 @@ int32_t RunImport(UiInstance instance) {
 cancelled:
   outcome = RUN_CANCELLED;
 teardown:
+  if (s.inTransaction) RollBackReplacement(&s, tableName);
+  g_runCount = s.count;
   if (s.tableCreated && WantsSummary()) ShowRunSummary(s.window, s.hdbc, tableName, outcome, s.count);
   Teardown(&s);
   return outcome;

@@ -107,3 +107,15 @@ void ShowLostRecords(UiWindow window, int64_t first, int32_t last) {
     ShowFormatted(window, "records %lld-%d not stored: the table keeps the %lld before them", (long long)first, last,
                   (long long)first - 1);
 }
+
+void ShowAppendRefused(UiWindow window, const char *path, const char *tableName, const char *difference) {
+  ShowFormatted(window, "%s not appended: the table \"%s\" has other columns than the file: %s", FileNameOf(path),
+                tableName, difference);
+}
+
+void ShowReplacementUndone(UiWindow window, const char *tableName, int32_t tableExisted) {
+  if (tableExisted)
+    ShowFormatted(window, "nothing replaced: the table \"%s\" is kept as it was", tableName);
+  else
+    ShowFormatted(window, "nothing imported: the table \"%s\" was not made", tableName);
+}

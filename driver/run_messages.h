@@ -29,6 +29,13 @@ void ShowInsertFailure(UiWindow window, const char *path, int64_t line, const ch
  * many of the last counted ones it stored. */
 void ShowLostRecords(UiWindow window, int64_t first, int32_t last);
 
+/* An append refused before anything was inserted: how the table's
+ * columns differ from the file's. */
+void ShowAppendRefused(UiWindow window, const char *path, const char *tableName, const char *difference);
+
+/* A replacement rolled back: the old table is kept, or none was there. */
+void ShowReplacementUndone(UiWindow window, const char *tableName, int32_t tableExisted);
+
 /* The parameter number that a driver's text names as "(parameter N)";
  * 0 when it names none. */
 int32_t ParameterNamedIn(const char *driverText);

@@ -1,4 +1,4 @@
-/* run_summary.cpp: the summary, built line by line in one static buffer
+/* run_summary.cpp: the summary, and the report of a dry run, built line by line in one static buffer
  * from the reader's report and what the data source tells. Only counts
  * that are not zero get a line. */
 #include "run_summary.h"
@@ -9,13 +9,27 @@
 
 #include "cdf_reader.h"
 #include "charset.h"
+#include "columns.h"
+#include "dry_run.h"
 #include "odbcout.h"
 #include "run.h"
 
-enum { INFO_TEXT_SIZE = 1024, SUMMARY_SIZE = 4 * INFO_TEXT_SIZE + 1024 };
+enum { INFO_TEXT_SIZE = 1024, SHOWN_NAME_LIMIT = 60 };
+/* Room for the place and the reader's lines, or for a dry run's list of
+ * every column. */
+enum { SUMMARY_SIZE = 4 * INFO_TEXT_SIZE + 1024 + MAX_COLUMNS * (SHOWN_NAME_LIMIT + 16) };
 
 static char s_summary[SUMMARY_SIZE];
 static int32_t s_length;
+
+/* The words that differ between a summary and a dry run's report. */
+static const struct {
+  const char *heldNoRecord, *became, *lost, *mendCharset;
+} kTense[] = {
+  {"held no record", "became", "lost", "drop the table and import the file again"}, /* a run */
+  {"would hold no record", "would become", "would lose", "import the file"},        /* a dry run */
+};
+static int32_t s_tense; /* 1 in a dry run's report */
 
 __attribute__((format(printf, 1, 2))) static void Append(const char *format, ...) {
   if (s_length >= SUMMARY_SIZE - 1) return;
@@ -46,15 +60,19 @@ static void AppendTable(HDBC hdbc, const char *tableName, int32_t outcome, int32
            tableName);
 }
 
-/* Where the table is: the data source, its database and its server. */
+/* Where the table is: the data source (none for a connection string
+ * without DSN), its database and its server. */
 static void AppendPlace(HDBC hdbc) {
   static char dataSource[INFO_TEXT_SIZE], dbms[INFO_TEXT_SIZE], database[INFO_TEXT_SIZE], server[INFO_TEXT_SIZE];
   GetOdbcInfoText(hdbc, SQL_DATA_SOURCE_NAME, dataSource, INFO_TEXT_SIZE);
   GetOdbcInfoText(hdbc, SQL_DBMS_NAME, dbms, INFO_TEXT_SIZE);
   GetOdbcInfoText(hdbc, SQL_DATABASE_NAME, database, INFO_TEXT_SIZE);
   GetOdbcInfoText(hdbc, SQL_SERVER_NAME, server, INFO_TEXT_SIZE);
-  Append("  in the data source \"%s\"", dataSource);
-  if (dbms[0] || database[0]) Append(": %s%sdatabase %s", dbms, dbms[0] ? " " : "", database[0] ? database : "?");
+  int32_t hasDatabase = dbms[0] || database[0];
+  if (!dataSource[0] && !hasDatabase) return; /* a connection string to a driver that tells nothing */
+  if (dataSource[0]) Append("  in the data source \"%s\"%s", dataSource, hasDatabase ? ": " : "");
+  else Append("  in the ");
+  if (hasDatabase) Append("%s%sdatabase %s", dbms, dbms[0] ? " " : "", database[0] ? database : "?");
   if (server[0] && strcmp(server, dataSource) != 0) Append(" on %s", server);
   Append("\n");
 }
@@ -62,7 +80,7 @@ static void AppendPlace(HDBC hdbc) {
 static void AppendSkippedLines(void) {
   int64_t n = g_cdfReport.skippedLines;
   if (n == 0) return;
-  Append("  %lld %s of a single field held no record: %s", (long long)n, Noun(n, "line", "lines"),
+  Append("  %lld %s of a single field %s: %s", (long long)n, Noun(n, "line", "lines"), kTense[s_tense].heldNoRecord,
          Noun(n, "line", "lines"));
   int64_t shown = n < SKIPPED_LINES_KEPT ? n : (int64_t)SKIPPED_LINES_KEPT;
   for (int64_t i = 0; i < shown; i++) Append("%s%lld", i ? ", " : " ", (long long)g_cdfReport.firstSkipped[i]);
@@ -72,10 +90,11 @@ static void AppendSkippedLines(void) {
 static void AppendLosses(void) {
   int64_t dates = g_cdfReport.nullDates, numbers = g_cdfReport.cutNumbers;
   if (dates)
-    Append("  %lld %s became NULL: not 8 digits YYYYMMDD\n", (long long)dates, Noun(dates, "date", "dates"));
+    Append("  %lld %s %s NULL: not 8 digits YYYYMMDD\n", (long long)dates, Noun(dates, "date", "dates"),
+           kTense[s_tense].became);
   if (numbers)
-    Append("  %lld %s lost digits: past the second decimal, or decimals in a whole-number @N column\n",
-           (long long)numbers, Noun(numbers, "number", "numbers"));
+    Append("  %lld %s %s digits: past the second decimal, or decimals in a whole-number @N column\n",
+           (long long)numbers, Noun(numbers, "number", "numbers"), kTense[s_tense].lost);
 }
 
 /* The code page of the text, when the program had to guess it: a guess
@@ -90,17 +109,40 @@ static void AppendCharset(void) {
   }
   const char *other = g_cdfCharset == CDF_CP850 ? "CP437" : g_cdfCharset == CDF_CP437 ? "CP850" : "CP850 or CP437";
   Append("  warning: the letters do not show the file's code page; the text was read as %s.\n"
-         "  If letters look wrong, drop the table and import the file again with --charset %s\n",
-         name, other);
+         "  If letters look wrong, %s with --charset %s\n",
+         name, kTense[s_tense].mendCharset, other);
 }
 
 void ShowRunSummary(UiWindow window, HDBC hdbc, const char *tableName, int32_t outcome, int32_t count) {
   s_length = 0;
   s_summary[0] = 0;
+  s_tense = 0;
   AppendTable(hdbc, tableName, outcome, count);
   AppendPlace(hdbc);
   AppendSkippedLines();
   AppendLosses();
   AppendCharset();
   ShowSummary(window, s_summary);
+}
+
+void BuildDryRunReport(const char *fileName, const char *tableName, int32_t records) {
+  s_length = 0;
+  s_summary[0] = 0;
+  s_tense = 1;
+  int32_t columns = 0;
+  for (int32_t i = 0; i < g_columnCount; i++) columns += IsTableColumn(i);
+  Append("%s would give the table \"%s\" with %d %s:\n", fileName, tableName, columns,
+         Noun(columns, "column", "columns"));
+  for (int32_t i = 0; i < g_columnCount; i++)
+    if (IsTableColumn(i))
+      Append("  %.*s%s %s\n", SHOWN_NAME_LIMIT, g_columns[i].name,
+             strlen(g_columns[i].name) > SHOWN_NAME_LIMIT ? "..." : "", SqlTypeNameOfColumn(&g_columns[i]));
+  Append("and %d %s; nothing was written\n", records, Noun(records, "record", "records"));
+  AppendSkippedLines();
+  AppendLosses();
+  AppendCharset();
+}
+
+const char *DryRunReport(void) {
+  return s_summary;
 }

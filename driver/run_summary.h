@@ -14,4 +14,8 @@
  * RunOutcome, count the records inserted. */
 void ShowRunSummary(UiWindow window, HDBC hdbc, const char *tableName, int32_t outcome, int32_t count);
 
+/* Builds the report of a dry run that read records records of fileName
+ * (its own name) for tableName; DryRunReport() gives it. */
+void BuildDryRunReport(const char *fileName, const char *tableName, int32_t records);
+
 #endif

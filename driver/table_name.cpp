@@ -1,7 +1,9 @@
-/* table_name.cpp: TableNameFromPath. The separator is searched first, so
+/* table_name.cpp: TableNameFromPath, and ImportTableName, which prefers
+ * the name given with --table. The separator is searched first, so
  * a '.' in a folder name does not count; a leading '.' is kept. Every
  * character is examined, the first too: a file in the root folder
  * (/people.cdf) is named after its file name, not after its path. */
+#include <stdio.h>
 #include <string.h>
 
 #include "run.h"
@@ -21,4 +23,11 @@ void TableNameFromPath(const char *path, char *tableName) {
   tableName[n] = 0;
   for (int32_t i = n - 1; i >= 1; i--)
     if (tableName[i] == '.') tableName[i] = 0;
+}
+
+void ImportTableName(const char *path, char *tableName) {
+  if (g_importOptions.tableName)
+    snprintf(tableName, TABLE_NAME_SIZE, "%s", g_importOptions.tableName);
+  else
+    TableNameFromPath(path, tableName);
 }

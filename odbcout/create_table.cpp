@@ -1,6 +1,7 @@
 /* create_table.cpp: CreateImportTable builds one CREATE TABLE statement
  * with a column per table column, typed by its ColumnType (an option
- * group by its width), and sends it. */
+ * group by its width), and sends it; DropImportTable removes a table
+ * that an import replaces. */
 #include "columns.h"
 #include "odbcout.h"
 #include "sql_text.h"
@@ -25,6 +26,14 @@ static const TypeWordId kGroupWords[] = {WORD_SMALLINT, WORD_INTEGER, WORD_TEXT}
 static const char *TypeWordOf(const ImportColumn *c) {
   if (c->type == COL_OPTION) return kTypeWords[kGroupWords[c->groupWidth]];
   return kTypeWords[kColumnWords[c->type]];
+}
+
+int32_t DropImportTable(void *owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt) {
+  StartSqlText();
+  AppendSqlText("DROP TABLE ");
+  AppendSqlName(tableName);
+  RETCODE rc = SQLExecDirect(hstmt, (SQLCHAR *)g_sqlText, SQL_NTS);
+  return CheckOdbc(owner, rc, henv, hdbc, hstmt);
 }
 
 int32_t CreateImportTable(void *owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt) {

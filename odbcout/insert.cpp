@@ -70,6 +70,10 @@ int32_t PrepareImportInsert(void *owner, const char *tableName, HENV henv, HDBC 
   return CheckOdbc(owner, rc, henv, hdbc, hstmt);
 }
 
+SQLSMALLINT SqlTypeOfColumn(const ImportColumn *c) {
+  return BindingOf(c)->sqlType;
+}
+
 int32_t ColumnOfParameter(int32_t parameter) {
   for (int32_t i = 0; i < g_columnCount; i++) {
     if (!IsTableColumn(i)) continue;

@@ -6,6 +6,7 @@
 
 #include <stdint.h>
 
+#include "columns.h"
 #include "odbc_types.h"
 
 /* A driver's message is kept whole up to this size, terminator included. */
@@ -30,6 +31,14 @@ const char *FetchOdbcMessage(HENV henv, HDBC hdbc, HSTMT hstmt);
  * (from 1) is bound to; -1 when there is none. */
 int32_t ColumnOfParameter(int32_t parameter);
 
+/* The SQL type the insert binds column c as: SQL_VARCHAR, SQL_INTEGER,
+ * SQL_SMALLINT or SQL_TIMESTAMP. */
+SQLSMALLINT SqlTypeOfColumn(const ImportColumn *c);
+
+/* The plain name of that type, as a user reads it: TEXT, INTEGER,
+ * SMALLINT, TIMESTAMP. */
+const char *SqlTypeNameOfColumn(const ImportColumn *c);
+
 /* Sends CREATE TABLE for the table columns; 1 when the driver accepted it. */
 int32_t CreateImportTable(void *owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt);
 
@@ -43,5 +52,25 @@ void GetOdbcInfoText(HDBC hdbc, SQLUSMALLINT item, char *out, int32_t size);
 /* The rows that the table holds, asked through a statement of its own;
  * -1 when the data source does not tell. */
 int64_t CountTableRows(HDBC hdbc, const char *tableName);
+
+/* What the data source's catalog says of a table against the file's
+ * columns, for an append. */
+enum TableMatch {
+  TABLE_ABSENT,      /* no table of that name */
+  TABLE_MATCHES,     /* the same names and types, in the same order */
+  TABLE_DIFFERS,     /* TableDifference() says how */
+  TABLE_NOT_TOLD     /* the catalog could not be asked; the message is shown */
+};
+
+/* Compares the columns of the existing table with the table columns of
+ * the column table, through a statement of its own. */
+int32_t MatchImportTable(void *owner, const char *tableName, HENV henv, HDBC hdbc);
+
+/* How the table and the file differ after TABLE_DIFFERS: one clause per
+ * difference, "; " between them. */
+const char *TableDifference(void);
+
+/* Sends DROP TABLE for the table; 1 when the driver accepted it. */
+int32_t DropImportTable(void *owner, const char *tableName, HENV henv, HDBC hdbc, HSTMT hstmt);
 
 #endif

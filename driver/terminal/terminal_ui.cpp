@@ -252,7 +252,10 @@ static int32_t AskForFile(char *fileName) {
   }
 }
 
+/* A Ctrl-C that came between two FILEs of one command, after the pumps
+ * of the one before, cancels the next: the user stopped the whole run. */
 static int32_t ChooseTerminalFile(UiInstance, UiWindow, char *fileName) {
+  if (s_givenFile && s_interrupted) return 0;
   s_interrupted = 0;
   if (s_givenFile)
     snprintf(fileName, FILE_NAME_SIZE, "%s", s_givenFile);

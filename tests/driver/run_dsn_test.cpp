@@ -101,4 +101,29 @@ TEST(RunDsn, CountShownLastEqualsRowsOfALargerFile) {
   EXPECT_EQ(g_dsn->Query("SELECT count(*), sum(id) FROM bulk"), "5000|12497500\n");
 }
 
+/* The table modes in SQLite itself: a replacement that fails keeps the
+ * old table and its rows; one that succeeds holds only the new rows; an
+ * append adds to a table of the same columns and leaves one of others
+ * untouched. */
+TEST(RunDsn, ReplaceAndAppend) {
+  TempFolder dir;
+  Import(dir.Write("modes.cdf", "n@N,t\n1,a\n2,b\n"));
+  ASSERT_TRUE(g_messages.empty()) << g_messages[0];
+  g_importOptions.tableMode = TABLE_REPLACE;
+  Import(dir.Write("modes.cdf", "n@N,t\n3,c\n4,\"d\"x\n"));
+  EXPECT_EQ(g_messages.size(), 2u);
+  EXPECT_EQ(g_dsn->Query("SELECT * FROM modes"), "1|a\n2|b\n");
+  Import(dir.Write("modes.cdf", "n@N,t\n5,e\n"));
+  EXPECT_TRUE(g_messages.empty()) << g_messages[0];
+  EXPECT_EQ(g_dsn->Query("SELECT * FROM modes"), "5|e\n");
+  g_importOptions.tableMode = TABLE_APPEND;
+  Import(dir.Write("modes.cdf", "n@N,t\n6,f\n"));
+  EXPECT_TRUE(g_messages.empty()) << g_messages[0];
+  Import(dir.Write("modes.cdf", "n@D,t\n19990101,g\n"));
+  EXPECT_EQ(g_messages, std::vector<std::string>{"modes.cdf not appended: the table \"modes\" has other columns than "
+                                                 "the file: column 1 is n TIMESTAMP in the file but n INTEGER in the table"});
+  g_importOptions.tableMode = TABLE_NEW;
+  EXPECT_EQ(g_dsn->Query("SELECT * FROM modes"), "5|e\n6|f\n");
+}
+
 }  // namespace

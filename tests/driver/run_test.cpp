@@ -13,6 +13,7 @@
 
 #include "charset.h"
 #include "columns.h"
+#include "dry_run.h"
 #include "fake_odbc.h"
 #include "run.h"
 #include "scripted_ui.h"
@@ -469,6 +470,150 @@ TEST(TableName, FromPaths) {
     TableNameFromPath(c.path, table);
     EXPECT_STREQ(table, c.table) << c.path;
   }
+}
+
+}  // namespace
+
+namespace {
+
+/* The table modes against what the data source holds: an append checks
+ * the columns first and refuses before inserting anything when they
+ * differ; a replacement is one transaction, rolled back at a failure or
+ * Cancel where the data source takes DDL in transactions. */
+TEST(Run, TableModes) {
+  TempFolder dir;
+  std::string file = dir.Write("people.cdf", kPeople);
+  const std::vector<FakeColumn> same = {{"people", "Name", SQL_VARCHAR, "TEXT"}, {"people", "Age", SQL_INTEGER, "INTEGER"}};
+  const std::vector<FakeColumn> other = {{"people", "Name", SQL_VARCHAR, "TEXT"}, {"people", "Age", SQL_VARCHAR, "TEXT"},
+                                         {"people", "Notes", SQL_LONGVARCHAR, "TEXT"}};
+  const std::vector<FakeColumn> likeNamed = {{"peopleX", "Name", SQL_VARCHAR, "TEXT"}};
+  const std::string autocommitOff = "SQLSetConnectAttr(dbc,102,0)";
+  const std::string drop = "SQLExecDirect(stmt,DROP TABLE \"people\",NTS)";
+  const std::string rollback = "SQLEndTran(2,dbc,1)";
+  const struct { const char *name; int32_t mode; std::vector<FakeColumn> catalog; SQLUSMALLINT txn; std::string failCall;
+                 int cancelAtPump; size_t creates, executes; std::vector<std::string> messages; int32_t outcome;
+                 bool transaction, dropped, rolledBack; } cases[] = {
+    {"append, same columns", TABLE_APPEND, same, SQL_TC_ALL, "", 0, 0, 2, {}, RUN_IMPORTED, false, false, false},
+    {"append, no table", TABLE_APPEND, {}, SQL_TC_ALL, "", 0, 1, 2, {}, RUN_IMPORTED, false, false, false},
+    {"append, a name that only matches the pattern", TABLE_APPEND, likeNamed, SQL_TC_ALL, "", 0, 1, 2, {}, RUN_IMPORTED,
+     false, false, false},
+    {"append, other columns", TABLE_APPEND, other, SQL_TC_ALL, "", 0, 0, 0,
+     {"people.cdf not appended: the table \"people\" has other columns than the file: column 2 is Age INTEGER in the "
+      "file but Age TEXT in the table; the table's column 3, Notes TEXT, is not in the file"},
+     RUN_FAILED, false, false, false},
+    {"append, the catalog fails", TABLE_APPEND, same, SQL_TC_ALL, "SQLColumns", 0, 0, 0, {"driver says no"}, RUN_FAILED,
+     false, false, false},
+    {"replace", TABLE_REPLACE, same, SQL_TC_ALL, "", 0, 1, 2, {}, RUN_IMPORTED, true, true, false},
+    {"replace, no table", TABLE_REPLACE, {}, SQL_TC_ALL, "", 0, 1, 2, {}, RUN_IMPORTED, true, false, false},
+    {"replace, an insert fails", TABLE_REPLACE, same, SQL_TC_ALL, "SQLExecute", 0, 1, 1,
+     {"people.cdf, line 2: driver says no", "nothing replaced: the table \"people\" is kept as it was"}, RUN_FAILED, true,
+     true, true},
+    {"replace, the create fails", TABLE_REPLACE, same, SQL_TC_ALL, "SQLExecDirect", 0, 0, 0,
+     {"driver says no", "nothing replaced: the table \"people\" is kept as it was"}, RUN_FAILED, true, true, true},
+    {"replace, Cancel in the records", TABLE_REPLACE, same, SQL_TC_ALL, "", 4, 1, 1,
+     {"nothing replaced: the table \"people\" is kept as it was"}, RUN_CANCELLED, true, true, true},
+    {"replace, no table, Cancel", TABLE_REPLACE, {}, SQL_TC_ALL, "", 4, 1, 1,
+     {"nothing imported: the table \"people\" was not made"}, RUN_CANCELLED, true, false, true},
+    {"replace where DDL commits", TABLE_REPLACE, same, SQL_TC_DDL_COMMIT, "", 0, 1, 2, {}, RUN_IMPORTED, false, true,
+     false},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    OdbcFault fault;
+    fault.catalog = c.catalog;
+    fault.txnCapable = c.txn;
+    fault.call = c.failCall;
+    fault.occurrence = c.failCall == "SQLExecDirect" ? 2 : 1; /* the drop goes first */
+    fault.message = "driver says no";
+    g_importOptions.tableMode = c.mode;
+    UiScript script;
+    script.chosenFile = file;
+    script.cancelAtPump = c.cancelAtPump;
+    std::vector<std::string> log = RunScripted(script, fault);
+    g_importOptions.tableMode = TABLE_NEW;
+    std::vector<std::string> execs = LoggedCalls("SQLExecDirect");
+    size_t creates = std::count_if(execs.begin(), execs.end(), [](const std::string &e) { return e.find("CREATE") != e.npos; });
+    if (c.failCall != "SQLExecDirect") {
+      EXPECT_EQ(creates, c.creates);
+    }
+    EXPECT_EQ(LoggedCalls("SQLExecute").size(), c.executes);
+    EXPECT_EQ(g_messages, c.messages);
+    EXPECT_EQ(g_outcome, c.outcome);
+    EXPECT_EQ(std::count(log.begin(), log.end(), autocommitOff), c.transaction ? 1 : 0);
+    EXPECT_EQ(std::count(log.begin(), log.end(), drop), c.dropped ? 1 : 0);
+    EXPECT_EQ(std::count(log.begin(), log.end(), rollback), c.rolledBack ? 1 : 0);
+    if (c.transaction && !c.rolledBack) {
+      /* the drop, the new table and its rows are committed together, once */
+      EXPECT_EQ(LoggedCalls("SQLEndTran").size(), 1u);
+    }
+  }
+}
+
+/* --table and --dsn reach the statements and the connection. */
+TEST(Run, TableNameAndDataSourceGiven) {
+  TempFolder dir;
+  g_importOptions.tableName = "staff";
+  g_importOptions.dataSource = "DRIVER=Lumetra;Database=/tmp/x.db";
+  UiScript script;
+  script.chosenFile = dir.Write("people.cdf", kPeople);
+  RunScripted(script);
+  g_importOptions = ImportOptions();
+  EXPECT_EQ(LoggedCalls("SQLDriverConnect"),
+            std::vector<std::string>{"SQLDriverConnect(dbc,null,Charset=UTF-8;DRIVER=Lumetra;Database=/tmp/x.db,NTS,1024,0)"});
+  EXPECT_EQ(LoggedCalls("SQLPrepare"), std::vector<std::string>{"SQLPrepare(stmt,INSERT INTO \"staff\" VALUES (?,?),NTS)"});
+  EXPECT_EQ(g_outcome, RUN_IMPORTED);
+}
+
+}  // namespace
+
+namespace {
+
+/* A dry run reads the whole file as the run would and calls no ODBC
+ * function: the report lists the columns with their SQL types, the
+ * records, the lines without one and the values changed; a reader error
+ * is shown with its line. */
+TEST(DryRun, ReportsWithoutWriting) {
+  TempFolder dir;
+  const struct { const char *name; std::string content; const char *table; int32_t outcome; std::string shown; } cases[] = {
+    {"every type", "Name,Born@D,Mr@O,Mrs@O,Vip@C,Amt@N,Price@N*,Tags@G\r\nann,1999,0,1,1,1.5,1.999,a;\r\nlonely\r\n"
+                   "bob,19991231,1,0,0,2,3,b\r\n", nullptr, RUN_IMPORTED,
+     "t.cdf would give the table \"t\" with 7 columns:\n"
+     "  Name TEXT\n  Born TIMESTAMP\n  Mr SMALLINT\n  Vip SMALLINT\n  Amt INTEGER\n  Price INTEGER\n  Tags TEXT\n"
+     "and 2 records; nothing was written\n"
+     "  1 line of a single field would hold no record: line 3\n"
+     "  1 date would become NULL: not 8 digits YYYYMMDD\n"
+     "  2 numbers would lose digits: past the second decimal, or decimals in a whole-number @N column\n"},
+    {"header only, table named", "a,b", "staff", RUN_IMPORTED,
+     "t.cdf would give the table \"staff\" with 2 columns:\n  a TEXT\n  b TEXT\nand 0 records; nothing was written\n"},
+    {"last line without a break", "n@N\n1\n2", nullptr, RUN_IMPORTED,
+     "t.cdf would give the table \"t\" with 1 column:\n  n INTEGER\nand 2 records; nothing was written\n"},
+    {"a reader error", "a,b\n1,2\n3,\"4\"x\n5,6\n", nullptr, RUN_FAILED,
+     "Error reading file t.cdf, line 3, column b: a closing quote is followed by something else than a comma or a line "
+     "break"},
+    {"no header", "", nullptr, RUN_FAILED,
+     "Error reading file t.cdf: there is no header line; the first line must name the columns, such as "
+     "Name,Born@D,Amount@N"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetFakeOdbc();
+    UseScriptedUi(UiScript());
+    g_importOptions.tableName = c.table;
+    int32_t outcome = DryRunImport(dir.Write("t.cdf", c.content).c_str());
+    g_importOptions.tableName = nullptr;
+    EXPECT_EQ(outcome, c.outcome);
+    if (c.outcome == RUN_IMPORTED) {
+      EXPECT_EQ(DryRunReport(), c.shown);
+      EXPECT_TRUE(g_messages.empty());
+    } else {
+      EXPECT_EQ(g_messages, std::vector<std::string>{c.shown});
+    }
+    EXPECT_TRUE(LoggedCalls("SQL").empty());
+  }
+  ResetFakeOdbc();
+  UseScriptedUi(UiScript());
+  EXPECT_EQ(DryRunImport((dir.path + "/missing.cdf").c_str()), RUN_FAILED);
+  EXPECT_EQ(g_messages, std::vector<std::string>{"Could not open file missing.cdf: No such file or directory"});
 }
 
 }  // namespace

@@ -28,15 +28,23 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/lumetra-import
 
 page=$(MANWIDTH=200 man --warnings -l "$prefix/share/man/man1/lumetra-import.1.gz" 2>"$work/warnings" | col -b | tr -s '[:space:]' ' ')
 [ ! -s "$work/warnings" ] || fail "man page warnings: $(cat "$work/warnings")"
-for word in 'lumetra-import [FILE]' --help --version 'EXIT STATUS' 130 'Lumetra Data Source' Database \
+for word in 'lumetra-import [OPTIONS] [FILE...]' --help --version 'EXIT STATUS' 130 'Lumetra Data Source' Database \
   JournalMode WAL Synchronous NORMAL CommitInterval 'CommitInterval = 100' Charset WINDOWS-1252 \
   'SQLDriverConnect' 'DRIVER=' 'lumetra/lumetra.db' setup-dsn.sh \
   'Backend = PostgreSQL' Server Port UID PWD SSLMode psql 'Backend = ODBC' Target SQLGetTypeInfo; do
   grep -qF -- "$word" <<<"$page" || fail "man page lacks $word"
 done
 
+# Every option that --help names is in the man page, and the other way round.
+help_options=$("$prefix/bin/lumetra-import" --help | grep -oE '(^| )-(-[a-z-]+|[a-zA-Z])\b' | tr -d ' ' | sort -u)
+page_options=$(MANWIDTH=200 man -l "$prefix/share/man/man1/lumetra-import.1.gz" 2>/dev/null | col -b \
+  | sed -n '/^OPTIONS/,/^[A-Z]/p' | grep -oE '(^| |,)-(-[a-z-]+|[a-zA-Z])\b' | tr -d ' ,' | grep -vx -- '--' | sort -u)
+[ -n "$help_options" ] && [ "$help_options" = "$page_options" ] \
+  || fail "--help and the man page name other options: $(diff <(echo "$help_options") <(echo "$page_options") | tr '\n' ' ')"
+
 entry=$prefix/share/applications/lumetra-import.desktop
-grep -qx 'Exec=lumetra-import %f' "$entry" || fail "desktop entry does not pass the file"
+grep -qx 'Exec=lumetra-import %F' "$entry" || fail "desktop entry does not pass the files"
+grep -qx 'Terminal=false' "$entry" || fail "desktop entry asks for a terminal"
 grep -qx 'Categories=Office;Database;' "$entry" || fail "desktop entry not in Office/Database"
 grep -qx 'Icon=lumetra-import' "$entry" || fail "desktop entry has not our icon"
 type=$(sed -n 's/^MimeType=\(.*\);$/\1/p' "$entry")

@@ -5,7 +5,9 @@
 # refused by the server; pyodbc reading the table with the same rows and
 # Python types as from SQLite; a server killed during a run, which keeps
 # every committed row; a server that stops answering, given up by
-# QueryTimeout or at Ctrl-C; and a server stopped before the run. The imports
+# QueryTimeout or at Ctrl-C; and a server stopped before the run;
+# --replace rolled back by a failure, and --append checked against the
+# server's catalog. The imports
 # run with a commit per row and with CommitInterval = 100, where the rows
 # of a batch reach the server by COPY and a refusal comes at its commit.
 #   import_pg_test.sh <lumetra-import> <liblumetraodbc.so>
@@ -74,6 +76,38 @@ run people.cdf
 expect 1 "table exists"
 [ "$(tail -n 1 <<<"$out")" = "lumetra-import: [Lumetra] PostgreSQL: relation \"people\" already exists" ] || fail "table exists: $out"
 [ "$(sql 'SELECT count(*) FROM people')" = 3 ] || fail "rows added to the existing table"
+
+# --replace in one transaction: a record the core refuses keeps the old
+# table whole; a file read through replaces it. --append checks the
+# columns in the server's catalog before it inserts.
+printf 'Name,Phone\r\nann,1\r\nbob,"2"x\r\n' > "$work/files/broken.cdf"
+printf 'Name,Phone\r\ncid,3\r\n' > "$work/files/short.cdf"
+run_with() {
+  set +e
+  out=$(cd "$work/files" && timeout 20 "$program" "$@" </dev/null 2>&1)
+  rc=$?
+  set -e
+  [ "$rc" -ne 124 ] || fail "hangs on $*: $out"
+}
+sql 'DROP TABLE IF EXISTS kept, short' >/dev/null
+run_with --table kept people.cdf
+expect 0 "import under another name"
+run_with --replace --table kept broken.cdf
+expect 1 "replacement refused at a record"
+grep -qxF 'lumetra-import: nothing replaced: the table "kept" is kept as it was' <<<"$out" || fail "replacement refused: $out"
+[ "$(sql 'SELECT count(*) FROM kept')" = 3 ] || fail "the old table after a failed replacement: $(sql 'SELECT count(*) FROM kept')"
+run_with --append --table kept short.cdf
+expect 1 "append with other columns"
+grep -qF 'lumetra-import: short.cdf not appended: the table "kept" has other columns than the file: the table'"'"'s column 3, Born ' <<<"$out" \
+  || fail "append refused: $out"
+run_with short.cdf
+expect 0 "import before an append"
+run_with --append short.cdf
+expect 0 "append"
+[ "$(sql "SELECT string_agg(\"Name\", ',') FROM short")" = 'cid,cid' ] || fail "appended rows: $(sql 'SELECT * FROM short')"
+run_with --replace --table kept short.cdf
+expect 0 "replacement"
+[ "$(sql 'SELECT * FROM kept')" = 'cid|3' ] || fail "replaced table: $(sql 'SELECT * FROM kept')"
 
 # A date the core refuses at record 2: record 1 is kept.
 printf 'n@N,d@D\n1,19991231\n2,19991345\n3,20000101\n' > "$work/files/dates.cdf"

@@ -121,27 +121,95 @@ expect 130 "empty line"
 for input in - ''; do
   run "$input"
   expect 2 "empty standard input '$input'"
-  [ "$out" = "lumetra-import: no file given: standard input is empty"$'\n'"Usage: lumetra-import [--charset NAME] [FILE]"$'\n'"Try 'lumetra-import --help' for more." ] \
+  [ "$out" = "lumetra-import: no file given: standard input is empty"$'\n'"Usage: lumetra-import [OPTIONS] [FILE...]"$'\n'"Try 'lumetra-import --help' for more." ] \
     || fail "empty standard input '$input': $out"
 done
 
-# Options and bad command lines.
+# Options and bad command lines: each fault in one line, then the short usage.
 for help in --help -h; do
   run - $help
   expect 0 "$help"
-  grep -q '^Usage: lumetra-import \[--charset NAME\] \[FILE\]' <<<"$out" || fail "$help: $out"
+  grep -q '^Usage: lumetra-import \[OPTIONS\] \[FILE...\]' <<<"$out" || fail "$help: $out"
 done
 for version in --version -V; do
   run - $version
   expect 0 "$version"
   grep -Eq '^lumetra-import [0-9]+\.[0-9]+\.[0-9]+$' <<<"$out" || fail "$version: $out"
 done
-for bad in -x --bogus 'a.cdf b.cdf'; do
+while IFS='|' read -r args fault; do
   # shellcheck disable=SC2086
-  run - $bad
-  expect 2 "bad command line $bad"
-  grep -q '^Usage: lumetra-import \[--charset NAME\] \[FILE\]' <<<"$out" || fail "no usage for $bad: $out"
-done
+  run - $args
+  expect 2 "bad command line $args"
+  [ "$out" = "lumetra-import: $fault"$'\n'"Usage: lumetra-import [OPTIONS] [FILE...]"$'\n'"Try 'lumetra-import --help' for more." ] \
+    || fail "bad command line $args: $out"
+done <<'EOF_CASES'
+-x|unknown option '-x'
+--bogus a.cdf|unknown option '--bogus'
+--table t a.cdf b.cdf|--table names the table of one FILE; 2 files were given
+--append --replace a.cdf|--append and --replace exclude each other
+a.cdf --table|option '--table' needs a value
+--dry-run|--dry-run needs a FILE
+EOF_CASES
+
+# Several files, each into its own table with its summary, and a total:
+# a failure goes on with the next file and makes the status 1.
+printf 'k@N,v\r\n1,x\r\n' > "$work/files/one.cdf"
+printf 'k@N,v\r\n2,y\r\n3,z\r\n' > "$work/files/two.cdf"
+run - one.cdf missing.cdf broken.cdf two.cdf
+expect 1 "several files, two failing"
+[ "$(rows one)" = '1|x' ] && [ "$(rows two)" = $'2|y\n3|z' ] || fail "several files stored $(rows one) / $(rows two)"
+grep -qxF 'lumetra-import: missing.cdf: No such file or directory' <<<"$out" || fail "missing file among several: $out"
+[ "$(tail -n 1 <<<"$out")" = 'lumetra-import: 2 files imported, 2 failed; 3 records in the files imported' ] || fail "total: $out"
+[ "$(grep -c 'imported into the table' <<<"$out")" = 2 ] || fail "a summary per file: $out"
+
+# --table and --replace: a replacement refused at a record keeps the old
+# table; one that succeeds holds the new rows only. --append adds to a
+# table of the same columns and refuses one of others, inserting nothing.
+run - --table data --replace broken.cdf
+expect 1 "replace failing"
+grep -qxF 'lumetra-import: nothing replaced: the table "data" is kept as it was' <<<"$out" || fail "replace failing: $out"
+[ "$(rows data)" = $'1\n2' ] || fail "the old table after a failed replacement: $(rows data)"
+run - --replace --table data two.cdf
+expect 0 "replace"
+[ "$(rows data)" = $'2|y\n3|z' ] || fail "replaced table: $(rows data)"
+run - --append --table one two.cdf
+expect 0 "append"
+[ "$(rows one)" = $'1|x\n2|y\n3|z' ] || fail "appended table: $(rows one)"
+run - --append --table one people.cdf
+expect 1 "append, other columns"
+grep -qxF 'lumetra-import: people.cdf not appended: the table "one" has other columns than the file: column 1 is Name TEXT in the file but k INTEGER in the table; column 2 is Phone TEXT in the file but v TEXT in the table; the file'"'"'s column 3, Born TIMESTAMP, is not in the table' <<<"$out" \
+  || fail "append refused: $out"
+[ "$(rows one | wc -l)" = 3 ] || fail "rows after a refused append: $(rows one)"
+
+# --dsn: a DSN name, or a connection string naming the driver itself.
+run - --dsn 'No Such Source' one.cdf
+expect 1 "unknown DSN"
+grep -q 'Data source name not found' <<<"$out" || fail "unknown DSN: $out"
+run - --dsn "DRIVER=$(realpath "$driver");Database=$work/other.db" one.cdf
+expect 0 "connection string"
+[ "$(sqlite3 "$work/other.db" 'SELECT * FROM one')" = '1|x' ] || fail "connection string stored elsewhere: $out"
+
+# --dry-run reads the whole file and writes nothing; a reader error is
+# status 1 with its line.
+tables=$(sqlite3 "$db" .tables)
+run - --dry-run people.cdf
+expect 0 "dry run"
+[ "$out" = 'people.cdf would give the table "people" with 3 columns:
+  Name TEXT
+  Phone TEXT
+  Born TIMESTAMP
+and 2 records; nothing was written' ] || fail "dry run: $out"
+run - --dry-run --table t broken.cdf
+expect 1 "dry run of a broken file"
+[ "$out" = 'lumetra-import: Error reading file broken.cdf, line 3, column b: a closing quote is followed by something else than a comma or a line break' ] \
+  || fail "dry run of a broken file: $out"
+[ "$(sqlite3 "$db" .tables)" = "$tables" ] || fail "a dry run wrote: $(sqlite3 "$db" .tables)"
+
+# Ctrl-C stops the whole run: the file after it is not tried.
+long_cdf "$work/files/long.cdf" 400000
+cancel_midway 1 bash -c "cd '$work/files' && exec '$program' long.cdf one.cdf </dev/null"
+[ "$rc" -eq 130 ] || fail "Ctrl-C among several files: exit status $rc: $out"
+grep -qF 'lumetra-import: 0 files imported, 0 failed, 1 not tried after Cancel' <<<"$out" || fail "Ctrl-C total: $out"
 
 # With a display that Qt could use, a pipe or a FILE still runs on the
 # terminal: a window would wait here for a person.
@@ -149,7 +217,7 @@ export QT_QPA_PLATFORM=offscreen
 run 'numbers\n'
 expect 0 "pipe with a display"
 [ "$(rows numbers)" = $'1\n2' ] || fail "pipe with a display imported $(rows numbers)"
-run - people.cdf
+run 'x\n' people.cdf
 expect 1 "FILE with a display"
 grep -q 'already exists' <<<"$out" || fail "FILE with a display: $out"
 echo "import program: all checks passed"

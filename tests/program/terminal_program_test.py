@@ -5,7 +5,8 @@ is refused with its reason and asked again, a message waits for Enter
 after the prompt but not with a FILE, Ctrl-C during the import stops it
 with the rows so far, the final count stays on screen, "Cancelled"
 follows, and the summary ends the run. Exit status: 0 imported, 1
-failed, 130 cancelled.
+failed, 130 cancelled. FILEs typed on a terminal are imported there, one
+after the other, even where a window could be shown.
    terminal_program_test.py <lumetra-import> <liblumetraodbc.so>"""
 import os, pty, select, signal, sqlite3, subprocess, sys, tempfile, time
 
@@ -152,6 +153,22 @@ code = s.exit_code()
 check('FILE argument: no prompt', PROMPT not in s.out, s)
 check('FILE argument: refusal shown, exit 1 without waiting',
       code == 1 and b'already exists' in s.out and b'Press Enter' not in s.out, s)
+
+# FILEs typed on a terminal stay there even where a window could be shown
+# (a window's message box would wait here): each file is tried, and the
+# total closes the run.
+with open(os.path.join(work, 'more.cdf'), 'w') as f:
+    f.write('a@N,b\n3,z\n')
+os.environ['QT_QPA_PLATFORM'] = 'offscreen'
+s = Session('sub/query.cdf', 'more.cdf')
+code = s.exit_code(10)
+del os.environ['QT_QPA_PLATFORM']
+check('FILEs on a terminal with a display: the terminal, exit 1, the second file imported',
+      code == 1 and rows('SELECT * FROM more') == [(3, 'z')] and b'Press Enter' not in s.out, s)
+check('FILEs on a terminal: the total ends the run',
+      s.out.endswith(b'lumetra-import: 1 file imported, 1 failed; 1 record in the files imported\r\n'), s)
+if code is None:
+    s.kill()
 
 # Ctrl-C during a long import: the rows so far stay, no message, exit 0.
 s = Session()

@@ -13,12 +13,14 @@ static OdbcFault s_fault;
 static std::map<std::string, int> s_counts;
 static int s_envToken, s_dbcToken, s_stmtToken;
 static int s_rows; /* executions that succeeded: the rows a table would hold */
+static int s_catalogRow = -1; /* after SQLColumns: the row fetched last, from 0; -1 otherwise */
 
 void ResetFakeOdbc(const OdbcFault &fault) {
   g_callLog.clear();
   s_counts.clear();
   s_fault = fault;
   s_rows = 0;
+  s_catalogRow = -1;
 }
 
 /* The result of the call named: the fault's code when it is the one to fail. */
@@ -91,7 +93,15 @@ SQLRETURN SQL_API SQLDriverConnect(SQLHDBC dbc, SQLHWND window, SQLCHAR *in, SQL
   return Result("SQLDriverConnect");
 }
 
+SQLRETURN SQL_API SQLColumns(SQLHSTMT stmt, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT, SQLCHAR *table,
+                             SQLSMALLINT tableLength, SQLCHAR *, SQLSMALLINT) {
+  LogCall("SQLColumns(" + Handle(stmt) + "," + Text(table, tableLength) + ")");
+  s_catalogRow = 0;
+  return Result("SQLColumns");
+}
+
 SQLRETURN SQL_API SQLExecDirect(SQLHSTMT stmt, SQLCHAR *sql, SQLINTEGER length) {
+  s_catalogRow = -1;
   LogCall("SQLExecDirect(" + Handle(stmt) + "," + Text(sql, length) + ")");
   return Result("SQLExecDirect");
 }
@@ -134,6 +144,10 @@ SQLRETURN SQL_API SQLGetInfo(SQLHDBC dbc, SQLUSMALLINT type, SQLPOINTER value, S
     {SQL_DATA_SOURCE_NAME, "Lumetra Data Source"}, {SQL_DBMS_NAME, "SQLite"},
     {SQL_DATABASE_NAME, "/data/lumetra.db"}, {SQL_SERVER_NAME, "Lumetra Data Source"}};
   SQLRETURN rc = Result("SQLGetInfo");
+  if (type == SQL_TXN_CAPABLE && rc == SQL_SUCCESS) {
+    *(SQLUSMALLINT *)value = s_fault.txnCapable;
+    return SQL_SUCCESS;
+  }
   auto it = kInfo.find(type);
   if (rc != SQL_SUCCESS || it == kInfo.end()) return rc == SQL_SUCCESS ? SQL_ERROR : rc;
   if (length) *length = (SQLSMALLINT)it->second.size();
@@ -142,7 +156,9 @@ SQLRETURN SQL_API SQLGetInfo(SQLHDBC dbc, SQLUSMALLINT type, SQLPOINTER value, S
 
 SQLRETURN SQL_API SQLFetch(SQLHSTMT stmt) {
   LogCall("SQLFetch(" + Handle(stmt) + ")");
-  return Result("SQLFetch");
+  SQLRETURN rc = Result("SQLFetch");
+  if (s_catalogRow < 0 || rc != SQL_SUCCESS) return rc;
+  return ++s_catalogRow > (int)s_fault.catalog.size() ? SQL_NO_DATA : SQL_SUCCESS;
 }
 
 /* The one value a statement of the run fetches: its table's row count. */
@@ -151,6 +167,16 @@ SQLRETURN SQL_API SQLGetData(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cTy
   LogCall("SQLGetData(" + Handle(stmt) + "," + std::to_string(column) + "," + std::to_string(cType) + ")");
   SQLRETURN rc = Result("SQLGetData");
   if (rc != SQL_SUCCESS) return rc;
+  if (s_catalogRow > 0) {
+    const FakeColumn &c = s_fault.catalog[s_catalogRow - 1];
+    if (column == 5) {
+      *(SQLSMALLINT *)value = c.dataType;
+      return SQL_SUCCESS;
+    }
+    const std::string &text = column == 3 ? c.table : column == 4 ? c.name : c.typeName;
+    if (length) *length = (SQLLEN)text.size();
+    return CopyText(text, value, size);
+  }
   std::string rows = std::to_string(s_rows);
   if (length) *length = (SQLLEN)rows.size();
   return CopyText(rows, value, size);

@@ -9,8 +9,18 @@
 #include <sqlext.h>
 
 #include <string>
+#include <vector>
 
 #include "call_log.h"
+
+/* A column of the table that the data source holds already, as SQLColumns
+ * tells it: the rows of other names stand for tables that a pattern
+ * matches too. */
+struct FakeColumn {
+  std::string table, name;
+  SQLSMALLINT dataType;
+  std::string typeName;
+};
 
 struct OdbcFault {
   std::string call;     /* e.g. "SQLExecute"; empty for none */
@@ -18,6 +28,8 @@ struct OdbcFault {
   SQLRETURN rc = SQL_ERROR;
   std::string message;  /* what SQLError then gives; empty: SQLError has none */
   int lostRows = 0;     /* rows the failing call takes from the table, as a failed commit would */
+  std::vector<FakeColumn> catalog;        /* what SQLColumns finds */
+  SQLUSMALLINT txnCapable = SQL_TC_ALL;   /* what SQLGetInfo says of transactions */
 };
 
 /* Forgets the log and sets the fault for the next run. */

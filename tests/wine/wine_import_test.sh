@@ -2,7 +2,8 @@
 # The Windows program under Wine inside Xvfb: the dialog and the chooser
 # appear, a path typed into the chooser with xdotool is accepted, and the
 # import lands in our data source through a temporary DSN (Wine's odbc32
-# reaches the host's unixODBC, which loads our driver).
+# reaches the host's unixODBC, which loads our driver). FILE arguments are
+# imported one after the other without the chooser.
 #   wine_import_test.sh <lumetra-import.exe> <liblumetraodbc.so> <wine-prefix> <output-folder> <win64|win32>
 set -euo pipefail
 exe=$1
@@ -46,4 +47,16 @@ kill -0 "$app" 2>/dev/null && { import -window root "$output/wine-$name-stuck.pn
 wait "$app" || fail "exit code $?"
 rows=$(sqlite3 "$work/dsn/lumetra.db" 'SELECT * FROM people' 2>&1)
 [ "$rows" = $'Baker, Ann|0123|1234|1999-12-31 00:00:00\nBob|007|-500|' ] || fail "rows: $rows"
-echo "wine $name: dialog $dialog and chooser appeared, the import landed"
+
+# FILE arguments, as when files are opened with the program: each is
+# imported into its own table, with no chooser.
+printf 'k@N\r\n1\r\n2\r\n' > "$work/first.cdf"
+printf 'k@N\r\n3\r\n' > "$work/second.cdf"
+wine "$exe" "$(winepath -w "$work/first.cdf")" "$(winepath -w "$work/second.cdf")" >>"$work/wine.log" 2>&1 &
+app=$!
+for _ in $(seq 300); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && { import -window root "$output/wine-$name-files-stuck.png" || true; fail "FILE arguments: still running"; }
+wait "$app" || fail "FILE arguments: exit code $?"
+rows=$(sqlite3 "$work/dsn/lumetra.db" 'SELECT (SELECT group_concat(k) FROM first), (SELECT group_concat(k) FROM second)' 2>&1)
+[ "$rows" = '1,2|3' ] || fail "FILE arguments stored: $rows"
+echo "wine $name: dialog $dialog and chooser appeared, the import landed; FILE arguments imported without the chooser"

@@ -2,7 +2,8 @@
 # The real program in a real X server (Xvfb), driven by xdotool as a
 # person would: the window and the chooser appear, a path typed into the
 # chooser is imported into a temporary DSN, and Cancel pressed during a
-# long import leaves the rows inserted so far (exit status 130); a pipe
+# long import leaves the rows inserted so far (exit status 130); a FILE
+# opened from a desktop shows the window without the chooser; a pipe
 # with the display set runs on the terminal, and so does a program whose
 # window module is missing. Screenshots of the window
 # and of the chooser are saved into the output folder.
@@ -51,6 +52,19 @@ wait "$app" || fail "exit code $?"
 cp "$work/people.cdf" "$work/piped.cdf"
 printf '%s\n' "$work/piped.cdf" | timeout 20 "$program" >>"$work/app.log" 2>&1 || fail "piped run: exit status $?"
 [ "$(sqlite3 "$db" 'SELECT count(*) FROM piped')" = 2 ] || fail "piped run did not import"
+
+# A FILE opened from a desktop (standard input neither a terminal nor a
+# script): the window shows the run without the chooser; a table that
+# exists already is refused in a message box, which waits for a person.
+"$program" "$work/people.cdf" </dev/null >>"$work/app.log" 2>&1 &
+app=$!
+wait_window "Lumetra - HP Database Import Utility" >/dev/null || fail "no window for a FILE opened from a desktop"
+sleep 1
+import -window root "$output/x11-desktop-file.png" || true
+xdotool key Return
+status=0
+wait "$app" || status=$?
+[ "$status" -eq 1 ] || fail "desktop FILE of an existing table: exit status $status"
 
 # The program without its window module beside it or installed: it says
 # so and asks on the terminal instead, here reading the end of input.
