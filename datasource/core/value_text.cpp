@@ -53,7 +53,7 @@ std::string GuidText(const SQLGUID &g) {
 
 bool TimeText(const SQL_TIME_STRUCT &t, std::string *out) {
   if (t.hour > 23 || t.minute > 59 || t.second > 61) return false;
-  char text[16];
+  char text[24]; /* room for what the format could write, which the compiler checks */
   snprintf(text, sizeof text, "%02u:%02u:%02u", (unsigned)t.hour, (unsigned)t.minute, (unsigned)t.second);
   *out = text;
   return true;
