@@ -120,13 +120,17 @@ def sqlite3_checks(cursor, database):
           [(3000000000, -3000000000), (9007199254740993, -(2 ** 63))])
 
 
+# The server runs without the sanitizer runtime a sanitizer build preloads
+# into this Python for the driver.
+server_env = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
+
 with tempfile.TemporaryDirectory() as work:
     os.chmod(work, 0o755)  # the server's user must reach its folder
     export(subprocess.run(["bash", os.path.join(support, "temp-dsn.sh"), driver, work + "/dsn"],
                           check=True, capture_output=True, text=True).stdout)
     if postgres:
         started = subprocess.run(["bash", os.path.join(support, "pg-server.sh"), "start", work + "/pg"],
-                                 capture_output=True, text=True)
+                                 capture_output=True, text=True, env=server_env)
         if started.returncode != 0:
             print(started.stderr)
             sys.exit(1)
@@ -149,7 +153,8 @@ with tempfile.TemporaryDirectory() as work:
         cnxn.close()
     finally:
         if postgres:
-            subprocess.run(["bash", os.path.join(support, "pg-server.sh"), "stop", work + "/pg", "immediate"])
+            subprocess.run(["bash", os.path.join(support, "pg-server.sh"), "stop", work + "/pg", "immediate"],
+                           env=server_env)
 
 if failures:
     print("\n".join(failures))
