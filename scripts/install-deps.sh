@@ -5,7 +5,11 @@
 #   install-deps.sh --windows  also the mingw-w64 cross build, NSIS and Wine;
 #                              and, only where i386 programs run here
 #                              (scripts/i386.sh), 32-bit Wine and the i386
-#                              libraries of the i386 driver
+#                              libraries of the i386 driver; and a deb-src
+#                              entry for the Debian archive this machine
+#                              uses, so that scripts/sqlite-source.sh can
+#                              fetch the sqlite3 source package for the
+#                              Windows drivers
 set -euo pipefail
 
 run=(
@@ -43,9 +47,39 @@ install() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $todo
 }
 
+# deb-src entries for the Debian archive the machine already installs
+# from: its own deb entries, in the file's own format (deb822 .sources or a
+# classic one-line list), with the type changed. Only Debian's files are
+# read; third-party lists often have no source packages.
+deb_src_file=/etc/apt/sources.list.d/lumetra-deb-src
+add_deb_src() {
+  [ -e "$deb_src_file.sources" ] || [ -e "$deb_src_file.list" ] && return 0
+  local changed=""
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    # a stanza is copied when its Types holds deb, with Types: deb-src
+    awk 'BEGIN { RS = ""; ORS = "\n\n" }
+         /(^|\n)Types:[^\n]*(^| )deb( |\n|$)/ {
+           n = split($0, line, "\n"); out = ""
+           for (i = 1; i <= n; i++) {
+             if (line[i] ~ /^#/) continue
+             if (line[i] ~ /^Types:/) line[i] = "Types: deb-src"
+             out = out line[i] "\n"
+           }
+           printf "%s\n", out
+         }' /etc/apt/sources.list.d/debian.sources | $sudo tee "$deb_src_file.sources" >/dev/null
+    [ -s "$deb_src_file.sources" ] && changed=yes || $sudo rm -f "$deb_src_file.sources"
+  fi
+  if [ -f /etc/apt/sources.list ]; then
+    sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list | $sudo tee "$deb_src_file.list" >/dev/null
+    [ -s "$deb_src_file.list" ] && changed=yes || $sudo rm -f "$deb_src_file.list"
+  fi
+  [ -n "$changed" ] || { echo "install-deps: no Debian deb entry to derive a deb-src entry from" >&2; return 1; }
+  $sudo apt-get update -qq
+}
+
 case "${1:-}" in
   --run) install "${run[@]}"; exit 0 ;;
-  --windows) install "${base[@]}" "${windows[@]}" ;;
+  --windows) install "${base[@]}" "${windows[@]}" tcl dpkg-dev; add_deb_src ;;
   *) install "${base[@]}"; exit 0 ;;
 esac
 

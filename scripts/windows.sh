@@ -9,7 +9,7 @@ prefix=${1:-build-win}
 
 for arch in i686 x86_64; do
   cmake -S . -B "$prefix-$arch" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" \
-    -DLUMETRA_WERROR=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
+    -DLUMETRA_WERROR=ON -DCMAKE_BUILD_TYPE=Release -DLUMETRA_SQLITE_CACHE="$PWD/$prefix-sqlite" >/dev/null
   cmake --build "$prefix-$arch"
   echo "built $prefix-$arch/driver/win32/lumetra-import.exe and $prefix-$arch/datasource/lumetraodbc.dll"
 done
