@@ -40,15 +40,18 @@ bool ParseAttributeList(const char *list, std::vector<Attribute> *out, std::stri
       return false;
     }
     Attribute a{std::string(entry, (size_t)(equals - entry)), equals + 1};
-    bool repeated = false;
-    for (const Attribute &earlier : *out) repeated = repeated || SameKey(earlier.key, a.key.c_str());
-    if (!repeated) out->push_back(a);
+    if (!FindAttribute(*out, a.key.c_str())) out->push_back(a);
   }
   return true;
 }
 
-std::string AttributeValue(const std::vector<Attribute> &list, const char *key) {
+const Attribute *FindAttribute(const std::vector<Attribute> &list, const char *key) {
   for (const Attribute &a : list)
-    if (SameKey(a.key, key)) return a.value;
-  return "";
+    if (SameKey(a.key, key)) return &a;
+  return nullptr;
+}
+
+std::string AttributeValue(const std::vector<Attribute> &list, const char *key) {
+  const Attribute *a = FindAttribute(list, key);
+  return a ? a->value : "";
 }

@@ -27,6 +27,8 @@ bool DecodeDsnRequest(unsigned request, DsnRequest *out);
  * without '=' or with an empty key. */
 bool ParseAttributeList(const char *list, std::vector<Attribute> *out, std::string *bad);
 
+/* The entry of key in the list, or null when it has none. */
+const Attribute *FindAttribute(const std::vector<Attribute> &list, const char *key);
 /* The value of key in the list, or "" when it has none. */
 std::string AttributeValue(const std::vector<Attribute> &list, const char *key);
 

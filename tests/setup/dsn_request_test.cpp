@@ -76,6 +76,9 @@ TEST(DsnRequest, AttributeValueIgnoresTheCaseOfKeys) {
   EXPECT_EQ(AttributeValue(list, "dsn"), "Sales");
   EXPECT_EQ(AttributeValue(list, "BACKEND"), "ODBC");
   EXPECT_EQ(AttributeValue(list, "Target"), "");
+  EXPECT_EQ(FindAttribute(list, "Target"), nullptr);
+  std::vector<Attribute> emptied{{"CommitInterval", ""}};
+  ASSERT_NE(FindAttribute(emptied, "commitinterval"), nullptr); /* named, to be removed */
 }
 
 }  // namespace
