@@ -14,7 +14,10 @@
 #     program imports a CDF file under Xvfb (wine_import_test.sh).
 #  3. The uninstaller removes files, Start-menu entries and registrations
 #     in every view and keeps the user's database.
-#   wine_installer_test.sh <setup.exe> <win64|win32> <client-test.exe> <liblumetraodbc.so> <work-folder> <output-folder>
+# With a 32-bit client as well (64-bit installer only, and only where i386
+# programs run), only the 32-bit side of step 2: that client finds the
+# 32-bit DLL through WOW6432Node and stores into the same user database.
+#   wine_installer_test.sh <setup.exe> <win64|win32> <client-test.exe> <liblumetraodbc.so> <work-folder> <output-folder> [<32-bit client-test.exe>]
 set -euo pipefail
 setup=$(realpath "$1")
 width=$2
@@ -23,6 +26,7 @@ driver_so=$(realpath "$4")
 mkdir -p "$5"
 work=$(mktemp -d "$(realpath "$5")/installer-$width.XXXXXX")
 output=$6
+client32=${7:+$(realpath "$7")}
 here=$(cd "$(dirname "$0")" && pwd)
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 fail() {
@@ -104,18 +108,32 @@ check_registered SQLite ""
 menu=$(find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Lumetra/*.lnk' | wc -l)
 [ "$menu" -eq 2 ] || fail "Start-menu entries: $menu, expected 2"
 
-# A client of the installer's width, nothing else set up.
-wine "$client" connect "Lumetra Data Source" people >"$work/client.log" 2>&1 || { cat "$work/client.log"; fail "client"; }
-tr -d '\r' <"$work/client.log"
+# A client, nothing else set up: the DLL it loads, the database it
+# reaches, the rows it stored there.
 appdata=$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
 database=$(winepath -u "$appdata\\Lumetra\\lumetra.db")
-grep -qxF "database: $appdata\\Lumetra\\lumetra.db" <(tr -d '\r' <"$work/client.log") || fail "the client's database is not $appdata\\Lumetra\\lumetra.db"
-rows=$(sqlite3 "$database" 'SELECT Name, Amt, Mr, Born FROM people ORDER BY rowid' 2>&1)
-expected=$(printf '%s\n' "0123|2147483647|32767|1999-12-31 00:00:00" \
-  $'Zo\xc3\xab \xe2\x9c\x93 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x98\x80|-2147483648|-32768|2000-02-29 23:59:58' \
-  "|0|0|1900-01-01 00:00:00")
-[ "$rows" = "$expected" ] || fail "stored rows: $rows"
-[ "$(sqlite3 "$database" 'PRAGMA journal_mode')" = wal ] || fail "the database is not in WAL mode"
+client_stores() {
+  local exe=$1 dll=$2 table=$3 rows expected
+  wine "$exe" connect "Lumetra Data Source" "$table" >"$work/client.log" 2>&1 || { cat "$work/client.log"; fail "client $exe"; }
+  tr -d '\r' <"$work/client.log"
+  grep -qxF "driver: $folder\\Lumetra\\$dll" <(tr -d '\r' <"$work/client.log") || fail "$exe did not load $dll"
+  grep -qxF "database: $appdata\\Lumetra\\lumetra.db" <(tr -d '\r' <"$work/client.log") ||
+    fail "the client's database is not $appdata\\Lumetra\\lumetra.db"
+  rows=$(sqlite3 "$database" "SELECT Name, Amt, Mr, Born FROM $table ORDER BY rowid" 2>&1)
+  expected=$(printf '%s\n' "0123|2147483647|32767|1999-12-31 00:00:00" \
+    $'Zo\xc3\xab \xe2\x9c\x93 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x98\x80|-2147483648|-32768|2000-02-29 23:59:58' \
+    "|0|0|1900-01-01 00:00:00")
+  [ "$rows" = "$expected" ] || fail "stored rows: $rows"
+  [ "$(sqlite3 "$database" 'PRAGMA journal_mode')" = wal ] || fail "the database is not in WAL mode"
+}
+if [ -n "$client32" ]; then
+  client_stores "$client32" 'x86\lumetraodbc.dll' people32
+  uninstall
+  [ "$(sqlite3 "$database" 'SELECT count(*) FROM people32' 2>&1)" = 3 ] || fail "the user's database did not survive the uninstall"
+  echo "installer $width: a 32-bit client stored and read back exactly through WOW6432Node; database kept"
+  exit 0
+fi
+client_stores "$client" lumetraodbc.dll people
 
 # ConfigDSN without a window: requests by their ODBC numbers.
 config() { wine "$client" config "$@" 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
