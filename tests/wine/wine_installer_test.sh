@@ -167,6 +167,28 @@ for r in "${refusals[@]}"; do
 done
 echo "ConfigDSN: added, changed and removed a user and a system DSN; refused ${#refusals[@]} bad requests"
 
+# ConfigDSN with a window, as the ODBC administrator's Add calls it: the
+# dialog shows the name given; the backend SQLite, filled in, is written
+# when the user presses Enter (OK).
+wineserver -w
+. "$here/../support/xvfb.sh"
+start_xvfb
+wine "$client" config-window 1 Lumetra "DSN=Lumetra Dialog Test" "Database=$own_db" >"$work/dialog.log" 2>&1 &
+app=$!
+dialog=$(wait_window '^Add Lumetra Data Source$') || { stop_xvfb; fail "no setup dialog"; }
+import -window root "$output/wine-$width-setup-dialog.png" 2>/dev/null || true
+xdotool windowfocus --sync "$dialog" key Return
+wait "$app" || { cat "$work/dialog.log"; stop_xvfb; fail "ConfigDSN with a window: exit code $?"; }
+stop_xvfb
+wineserver -k
+for c in "Backend|SQLite" "Database|$own_db" "Driver|$folder\\Lumetra\\lumetraodbc.dll"; do
+  IFS='|' read -r name want <<<"$c"
+  got=$(query "$user_key\\Lumetra Dialog Test" "$name")
+  [ "$got" = "$want" ] || fail "the dialog's DSN: $name '$got', expected '$want'"
+done
+config 3 Lumetra "DSN=Lumetra Dialog Test" || fail "removing the dialog's DSN"
+echo "ConfigDSN with a window: the dialog appeared and OK wrote the DSN"
+
 # The installed program under Xvfb. Wine's odbc32 hands its ODBC calls
 # to the host's unixODBC, so the import goes through a host DSN on our
 # Linux driver of the same width. Its windows need a Wine desktop that

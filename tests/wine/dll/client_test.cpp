@@ -9,7 +9,9 @@
  *     in the ANSI code page; prints the database the data source uses
  *   client-test.exe config <request> <driver> [key=value...]
  *     calls the driver's ConfigDSN (from the driver's Setup entry)
- *     without a window, as SQLConfigDataSource does */
+ *     without a window, as SQLConfigDataSource does
+ *   client-test.exe config-window <request> <driver> [key=value...]
+ *     the same with the desktop as the parent window: the setup dialog */
 #include <windows.h>
 #include <odbcinst.h>
 #include <sql.h>
@@ -223,14 +225,14 @@ int Connect(const std::string &dsn, const std::string &table) {
 }
 
 /* ConfigDSN's attribute list: each key=value ended by a NUL, then a NUL. */
-int Config(int request, const std::string &driverName, char **attributes, int count) {
+int Config(HWND parent, int request, const std::string &driverName, char **attributes, int count) {
   std::string list;
   for (int i = 0; i < count; i++) list += std::string(attributes[i]) + '\0';
   list += '\0';
   HMODULE dll = LoadDriver(RegistryValue(HKEY_LOCAL_MACHINE, "ODBCINST.INI\\" + driverName, "Setup"));
   decltype(&ConfigDSN) configDsn = nullptr;
   if (!dll || !Resolve(dll, "ConfigDSN", &configDsn)) return 1;
-  if (configDsn(nullptr, (WORD)request, driverName.c_str(), list.c_str())) return 0;
+  if (configDsn(parent, (WORD)request, driverName.c_str(), list.c_str())) return 0;
   DWORD code = 0;
   char message[512] = "";
   SQLInstallerError(1, &code, message, sizeof message, nullptr);
@@ -243,8 +245,11 @@ int Config(int request, const std::string &driverName, char **attributes, int co
 int main(int argc, char **argv) {
   int rc = 2;
   if (argc == 4 && std::strcmp(argv[1], "connect") == 0) rc = Connect(argv[2], argv[3]);
-  else if (argc >= 4 && std::strcmp(argv[1], "config") == 0) return Config(std::atoi(argv[2]), argv[3], argv + 4, argc - 4);
-  else std::printf("usage: client-test.exe connect <dsn> <table> | config <request> <driver> [key=value...]\n");
+  else if (argc >= 4 && std::strcmp(argv[1], "config") == 0)
+    return Config(nullptr, std::atoi(argv[2]), argv[3], argv + 4, argc - 4);
+  else if (argc >= 4 && std::strcmp(argv[1], "config-window") == 0)
+    return Config(GetDesktopWindow(), std::atoi(argv[2]), argv[3], argv + 4, argc - 4);
+  else std::printf("usage: client-test.exe connect <dsn> <table> | config[-window] <request> <driver> [key=value...]\n");
   if (rc == 2) return rc;
   std::printf("%s\n", g_failures ? "FAILED" : "OK");
   return g_failures ? 1 : rc;
