@@ -25,7 +25,7 @@ base=(
   xvfb xdotool x11-apps imagemagick
   dpkg-dev fakeroot lintian man-db shared-mime-info libglib2.0-bin
 )
-windows=(mingw-w64 wine wine64 nsis)
+windows=(mingw-w64 wine wine64 nsis tcl)
 i386=(wine32:i386 g++-multilib libsqlite3-dev:i386 unixodbc-dev:i386 libodbc2:i386)
 
 sudo=""
@@ -79,7 +79,7 @@ add_deb_src() {
 
 case "${1:-}" in
   --run) install "${run[@]}"; exit 0 ;;
-  --windows) install "${base[@]}" "${windows[@]}" tcl dpkg-dev; add_deb_src ;;
+  --windows) install "${base[@]}" "${windows[@]}"; add_deb_src ;;
   *) install "${base[@]}"; exit 0 ;;
 esac
 
