@@ -95,6 +95,10 @@ target='DSN=Sales;UID=ann'
 wine "$setup" /S "/TARGET=$target" >/dev/null 2>&1 || fail "install with /TARGET: exit code $?"
 wineserver -w
 check_registered ODBC "$target"
+# the driver takes the DSN's Backend and Target: it asks for Sales
+rc=0
+wine "$client" connect "Lumetra Data Source" people >"$work/target.log" 2>&1 || rc=$?
+grep -q 'IM002 \[Lumetra\] Target "DSN=Sales;UID=ann"' "$work/target.log" || { cat "$work/target.log"; fail "the client did not reach for the target (exit code $rc)"; }
 uninstall
 
 # 2. The embedded default.
@@ -152,10 +156,15 @@ wine "$client" connect "Lumetra Setup Test" own >"$work/own.log" 2>&1 || { cat "
 config 3 Lumetra "DSN=Lumetra Setup Test" || fail "ConfigDSN ODBC_REMOVE_DSN"
 key_exists "$user_key\\Lumetra Setup Test" && fail "ODBC_REMOVE_DSN left the DSN"
 [ -z "$(query "$user_key\\ODBC Data Sources" 'Lumetra Setup Test')" ] || fail "ODBC_REMOVE_DSN left the list entry"
-config 4 Lumetra "DSN=Lumetra System Test" Backend=ODBC "Target=DSN=Sales" || fail "ConfigDSN ODBC_ADD_SYS_DSN"
+system_db=$(winepath -w "$work/system.db")
+config 4 Lumetra "DSN=Lumetra System Test" Backend=ODBC "Target=DSN=Sales" "Database=$system_db" ||
+  fail "ConfigDSN ODBC_ADD_SYS_DSN"
 [ "$(query "$system_key\\Lumetra System Test" Target)" = 'DSN=Sales' ] || fail "ODBC_ADD_SYS_DSN wrote no Target into $system_key"
 config 5 Lumetra "DSN=Lumetra System Test" Backend=SQLite Target= || fail "ConfigDSN ODBC_CONFIG_SYS_DSN"
 [ "$(query "$system_key\\Lumetra System Test" Backend)" = SQLite ] || fail "ODBC_CONFIG_SYS_DSN did not change Backend"
+# the driver reads the changed system DSN: SQLite, its Database
+wine "$client" connect "Lumetra System Test" sys >"$work/sys.log" 2>&1 || { cat "$work/sys.log"; fail "client on the system DSN"; }
+[ "$(sqlite3 "$work/system.db" 'SELECT count(*) FROM sys')" = 3 ] || fail "the system DSN did not store into its Database"
 config 6 Lumetra "DSN=Lumetra System Test" || fail "ConfigDSN ODBC_REMOVE_SYS_DSN"
 key_exists "$system_key\\Lumetra System Test" && fail "ODBC_REMOVE_SYS_DSN left the DSN"
 refusals=('3|DSN=No Such DSN' '2|DSN=No Such DSN' '1|DSN=Bad;Name' '7|DSN=x' '1|DSN=x|Backend')
