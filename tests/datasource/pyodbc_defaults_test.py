@@ -4,7 +4,8 @@ SQL_C_WCHAR, against a temporary data source: text beyond Latin-1 and
 beyond the BMP in SQL, names and values, column names without trailing
 NULs, the catalog, and messages; integers beyond 32 bits read back
 exactly; Decimal, uuid, time and datetime parameters with their every
-digit, and a long value sent at execution.
+digit, and a long value sent at execution; nullability of result columns
+and row counts.
 
     pyodbc_defaults_test.py <liblumetraodbc.so> [postgres]
 
@@ -110,6 +111,24 @@ def value_checks(cnxn, cursor):
           [-(2 ** 63), 3000000000, 9007199254740993, 2 ** 63 - 1])
 
 
+def metadata_checks(cursor):
+    cursor.execute(f"CREATE TABLE facts (id {INT64} NOT NULL, note TEXT)")
+    cursor.execute("INSERT INTO facts VALUES (1, 'a'), (2, 'b'), (3, NULL)")
+    cursor.execute("SELECT id, note, id + 1 AS next, 'x' AS word FROM facts")
+    # a NOT NULL column, a column without it, expressions (which may be NULL)
+    check("nullability of result columns", [d[6] for d in cursor.description], [False, True, True, True])
+    check("nullability in the catalog", [c.nullable for c in cursor.columns(table="facts")], [0, 1])
+    cursor.fetchall()
+    counts = [("UPDATE facts SET note = 'c' WHERE id >= 2", (), 2),
+              ("UPDATE facts SET note = ? WHERE id >= ?", ("d", 1), 3),
+              ("DELETE FROM facts WHERE id = ?", (3,), 1),
+              ("DELETE FROM facts WHERE id > 5", (), 0)]
+    if postgres:  # the rows of a query, as psqlODBC counts them
+        counts += [("SELECT * FROM facts", (), 2), ("SELECT * FROM facts WHERE id = ?", (7,), 0)]
+    for sql, params, want in counts:
+        check(f"the row count of {sql}", cursor.execute(sql, *params).rowcount, want)
+
+
 def sqlite3_checks(cursor, database):
     with sqlite3.connect(database) as db:
         db.execute("CREATE TABLE big (n INTEGER, m INT)")
@@ -148,6 +167,7 @@ with tempfile.TemporaryDirectory() as work:
         check("the backend", cnxn.getinfo(pyodbc.SQL_DBMS_NAME), "PostgreSQL" if postgres else "SQLite")
         unicode_checks(cursor)
         value_checks(cnxn, cursor)
+        metadata_checks(cursor)
         if not postgres:
             sqlite3_checks(cursor, os.path.join(work, "dsn", "lumetra.db"))
         cnxn.close()

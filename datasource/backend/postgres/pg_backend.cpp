@@ -25,6 +25,7 @@
 
 #include <charconv>
 #include <functional>
+#include <map>
 
 #include "backend/backend.h"
 #include "backend/postgres/pg_sql.h"
@@ -316,6 +317,31 @@ class PgConnection {
     return SQL_SUCCESS;
   }
 
+  /* Whether column number `column` of the table with the oid is declared
+   * NOT NULL. A table's columns are asked for once per connection. */
+  bool NotNull(Oid table, int column) {
+    auto found = notNull_.find(table);
+    if (found == notNull_.end()) {
+      static const char kAsk[] = "SELECT attnum, attnotnull FROM pg_catalog.pg_attribute "
+                                 "WHERE attrelid = $1 AND attnum > 0 ORDER BY attnum";
+      std::string oid = std::to_string(table);
+      const char *values[1] = {oid.c_str()};
+      Diagnostics ignored;
+      std::vector<Result> results;
+      if (Run(1, [&] { return PQsendQueryParams(conn_, kAsk, 1, nullptr, values, nullptr, nullptr, 0) == 1; },
+              &results, ignored) == SQL_ERROR)
+        return false;
+      std::vector<bool> columns;
+      for (int i = 0; i < PQntuples(results[0].get()); i++) {
+        size_t n = (size_t)atoi(PQgetvalue(results[0].get(), i, 0));
+        if (columns.size() <= n) columns.resize(n + 1);
+        columns[n] = PQgetvalue(results[0].get(), i, 1)[0] == 't';
+      }
+      found = notNull_.emplace(table, std::move(columns)).first;
+    }
+    return column > 0 && (size_t)column < found->second.size() && found->second[(size_t)column];
+  }
+
   /* One command without parameters, outside any savepoint. */
   SQLRETURN Command(const char *sql, Diagnostics &diag, Result *out = nullptr) {
     std::vector<Result> results;
@@ -392,6 +418,7 @@ class PgConnection {
   bool begun_ = false;    /* the core's Begin, until its Commit or Rollback */
   bool batching_ = false; /* the transaction is a group-commit batch */
   CopyStream copy_;
+  std::map<Oid, std::vector<bool>> notNull_; /* by table: NOT NULL by column number */
 };
 
 /* How a plain insert's rows go into a COPY; empty for other statements. */
@@ -431,7 +458,9 @@ class PgPrepared : public Prepared {
   }
   SQLLEN RowCount() override {
     if (streamed_) return 1;
-    if (!result_ || PQresultStatus(result_.get()) != PGRES_COMMAND_OK) return result_ ? 0 : -1;
+    if (!result_) return -1;
+    /* a query's rows, as psqlODBC counts them: all are here already */
+    if (PQresultStatus(result_.get()) == PGRES_TUPLES_OK) return PQntuples(result_.get());
     const char *tuples = PQcmdTuples(result_.get());
     return *tuples ? (SQLLEN)atoll(tuples) : -1;
   }
@@ -495,7 +524,9 @@ class PgPrepared : public Prepared {
     ColumnInfo c;
     c.name = PQfname(r, i);
     c.typeName = TypeOf(PQftype(r, i)).name;
-    c.nullable = SQL_NULLABLE_UNKNOWN;
+    /* an expression's value may be NULL, as psqlODBC says too */
+    Oid table = PQftable(r, i);
+    c.nullable = table != InvalidOid && c_.NotNull(table, PQftablecol(r, i)) ? SQL_NO_NULLS : SQL_NULLABLE;
     DescribeType(PQftype(r, i), PQfmod(r, i), &c);
     return c;
   }

@@ -201,11 +201,30 @@ class SqlitePrepared : public Prepared {
       const char *decl = sqlite3_column_decltype(stmt_, i);
       c.name = name ? name : "";
       c.typeName = decl ? decl : "";
-      c.nullable = SQL_NULLABLE_UNKNOWN;
+      Origin(i, &c);
       if (decl) MapDeclaredType(decl, &c);
       else MapValueType(pending_ ? sqlite3_column_type(stmt_, i) : SQLITE_NULL, &c);
       columns_.push_back(c);
     }
+  }
+
+  /* The table a result column comes from and whether that column takes
+   * NULL. An expression's value may be NULL, as SQL_NULLABLE says. */
+  void Origin(int i, ColumnInfo *c) {
+    c->nullable = SQL_NULLABLE;
+#ifdef LUMETRA_SQLITE_COLUMN_METADATA
+    const char *table = sqlite3_column_table_name(stmt_, i);
+    const char *column = sqlite3_column_origin_name(stmt_, i);
+    if (!table || !column) return;
+    c->table = table;
+    int notNull = 0;
+    if (sqlite3_table_column_metadata(db_, sqlite3_column_database_name(stmt_, i), table, column, nullptr, nullptr,
+                                      &notNull, nullptr, nullptr) == SQLITE_OK && notNull)
+      c->nullable = SQL_NO_NULLS;
+#else
+    (void)i;
+    c->nullable = SQL_NULLABLE_UNKNOWN; /* a SQLite without column metadata cannot tell */
+#endif
   }
 
   sqlite3 *db_;
