@@ -22,8 +22,12 @@ inline bool IsDoubleType(SQLSMALLINT t) { return t == SQL_DOUBLE || t == SQL_FLO
 
 /* The numeric types a result column of the driver can have. */
 inline bool IsNumeric(SQLSMALLINT t) {
-  return t == SQL_INTEGER || t == SQL_SMALLINT || t == SQL_BIGINT || t == SQL_TINYINT || t == SQL_DOUBLE;
+  return t == SQL_INTEGER || t == SQL_SMALLINT || t == SQL_BIGINT || t == SQL_TINYINT || t == SQL_DOUBLE ||
+         t == SQL_NUMERIC || t == SQL_DECIMAL;
 }
+
+/* The exact decimal types, whose size is their precision in digits. */
+inline bool IsDecimal(SQLSMALLINT t) { return t == SQL_NUMERIC || t == SQL_DECIMAL; }
 
 /* The radix of a numeric column's precision; 0 for any other. */
 inline int RadixOf(SQLSMALLINT t) { return IsNumeric(t) ? (t == SQL_DOUBLE ? 2 : 10) : 0; }

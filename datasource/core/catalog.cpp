@@ -105,6 +105,8 @@ static int64_t BufferLength(const ColumnInfo &c) {
     case SQL_BIGINT: case SQL_DOUBLE: return 8;
     case SQL_TYPE_DATE: return 6;
     case SQL_TYPE_TIMESTAMP: return 16;
+    case SQL_GUID: return sizeof(SQLGUID);
+    case SQL_NUMERIC: case SQL_DECIMAL: return (int64_t)c.size + 2; /* as text, with a sign and a point */
     default: return (int64_t)c.size;
   }
 }
@@ -133,7 +135,7 @@ static void AddColumnRow(Stmt *stmt, RowSet *rows, const ColumnInfo &c) {
   bool text = c.sqlType == SQL_VARCHAR || c.sqlType == SQL_LONGVARCHAR || c.sqlType == SQL_LONGVARBINARY;
   rows->Add({NullCell(), NullCell(), TextCell(c.table), TextCell(c.name), IntCell(AppType(OdbcVersion(stmt), c.sqlType)),
              TextCell(c.typeName), IntCell((int64_t)c.size), IntCell(BufferLength(c)),
-             c.sqlType == SQL_TYPE_TIMESTAMP ? IntCell(0) : IsNumeric(c.sqlType) ? IntCell(c.digits) : NullCell(),
+             c.sqlType == SQL_TYPE_TIMESTAMP ? IntCell(c.digits) : IsNumeric(c.sqlType) ? IntCell(c.digits) : NullCell(),
              IsNumeric(c.sqlType) ? IntCell(RadixOf(c.sqlType)) : NullCell(), IntCell(c.nullable),
              NullCell(), c.hasDefault ? TextCell(c.defaultValue) : NullCell(), VerboseTypeCell(c.sqlType),
              SubtypeCell(c.sqlType), text ? IntCell((int64_t)c.size) : NullCell(), IntCell(c.ordinal),

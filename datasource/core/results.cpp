@@ -12,7 +12,7 @@
 
 /* Text columns are as wide as the longest value an import writes; clients
  * that size their display by the column are given at most this. */
-enum { DISPLAY_SIZE_FLOAT = 24, DISPLAY_SIZE_TEXT_MAX = 255 };
+enum { DISPLAY_SIZE_FLOAT = 24, DISPLAY_SIZE_TEXT_MAX = 255, GUID_TEXT_SIZE = 36 };
 
 static bool ValidColumn(Stmt *stmt, SQLUSMALLINT column) {
   return stmt->cursor && column >= 1 && column <= stmt->cursor->ColumnCount();
@@ -33,8 +33,10 @@ static SQLLEN DisplaySize(const ColumnInfo &c) {
     case SQL_DOUBLE: return DISPLAY_SIZE_FLOAT;
     case SQL_TYPE_DATE: return 10;
     case SQL_TYPE_TIME: return 8;
-    case SQL_TYPE_TIMESTAMP: return 19;
+    case SQL_TYPE_TIMESTAMP: return c.digits > 0 ? 20 + c.digits : 19;
     case SQL_LONGVARBINARY: return DISPLAY_SIZE_TEXT_MAX;
+    case SQL_GUID: return GUID_TEXT_SIZE;
+    case SQL_NUMERIC: case SQL_DECIMAL: return (SQLLEN)c.size + 2; /* a sign and a point */
     default: return (SQLLEN)(c.size > (SQLULEN)DISPLAY_SIZE_TEXT_MAX ? (SQLULEN)DISPLAY_SIZE_TEXT_MAX : c.size);
   }
 }
@@ -48,6 +50,8 @@ static SQLLEN OctetLength(const ColumnInfo &c) {
     case SQL_TYPE_DATE: case SQL_TYPE_TIME: return 6;
     case SQL_TYPE_TIMESTAMP: return 16;
     case SQL_LONGVARBINARY: return (SQLLEN)c.size;
+    case SQL_GUID: return sizeof(SQLGUID);
+    case SQL_NUMERIC: case SQL_DECIMAL: return (SQLLEN)c.size + 2;
     default: return (SQLLEN)(c.size > 0x1fffffff ? 0x7fffffff : c.size * 4);
   }
 }

@@ -5,7 +5,8 @@ beyond the BMP in SQL, names and values, column names without trailing
 NULs, the catalog, and messages; integers beyond 32 bits read back
 exactly; Decimal, uuid, time and datetime parameters with their every
 digit, and a long value sent at execution; nullability of result columns
-and row counts.
+and row counts; on PostgreSQL timestamptz, numeric and uuid columns and
+the server's own type names.
 
     pyodbc_defaults_test.py <liblumetraodbc.so> [postgres]
 
@@ -129,6 +130,25 @@ def metadata_checks(cursor):
         check(f"the row count of {sql}", cursor.execute(sql, *params).rowcount, want)
 
 
+def postgres_type_checks(cursor):
+    # a timestamptz reads in the session's time zone, here 5:45 ahead of UTC
+    cursor.execute("SET TIME ZONE 'Asia/Kathmandu'")
+    cursor.execute("CREATE TABLE typed (i int4, tz timestamptz, money numeric(12,3), n numeric, id uuid, "
+                   "v varchar(20), t text)")
+    cursor.execute("INSERT INTO typed VALUES (1, '2026-12-08 12:00:00.5+00', 123456789.125, "
+                   "-12345678901234567890.123456789, '12345678-9abc-def0-0123-456789abcdef', 'v', 't')")
+    row = cursor.execute("SELECT tz, money, n, id, tz::text FROM typed").fetchone()
+    check("a timestamptz in the session's zone", row[0], datetime.datetime(2026, 12, 8, 17, 45, 0, 500000))
+    check("a numeric(12,3)", row[1], decimal.Decimal("123456789.125"))
+    check("a numeric without precision", row[2], decimal.Decimal("-12345678901234567890.123456789"))
+    check("a uuid", row[3], "12345678-9abc-def0-0123-456789abcdef")
+    check("a timestamptz's text keeps its zone", row[4], "2026-12-08 17:45:00.5+05:45")
+    check("described types", [(d[1], d[4], d[5]) for d in cursor.description[:4]],
+          [(datetime.datetime, 26, 6), (decimal.Decimal, 12, 3), (decimal.Decimal, 28, 6), (str, 36, 0)])
+    check("the server's own type names in the catalog", [c.type_name for c in cursor.columns(table="typed")],
+          ["int4", "timestamptz", "numeric", "numeric", "uuid", "varchar", "text"])
+
+
 def sqlite3_checks(cursor, database):
     with sqlite3.connect(database) as db:
         db.execute("CREATE TABLE big (n INTEGER, m INT)")
@@ -168,6 +188,8 @@ with tempfile.TemporaryDirectory() as work:
         unicode_checks(cursor)
         value_checks(cnxn, cursor)
         metadata_checks(cursor)
+        if postgres:
+            postgres_type_checks(cursor)
         if not postgres:
             sqlite3_checks(cursor, os.path.join(work, "dsn", "lumetra.db"))
         cnxn.close()

@@ -36,8 +36,11 @@ namespace {
 enum : Oid {
   BOOL_OID = 16, BYTEA_OID = 17, NAME_OID = 19, INT8_OID = 20, INT2_OID = 21, INT4_OID = 23, TEXT_OID = 25,
   OID_OID = 26, FLOAT4_OID = 700, FLOAT8_OID = 701, BPCHAR_OID = 1042, VARCHAR_OID = 1043, DATE_OID = 1082,
-  TIME_OID = 1083, TIMESTAMP_OID = 1114, TIMESTAMPTZ_OID = 1184, NUMERIC_OID = 1700,
+  TIME_OID = 1083, TIMESTAMP_OID = 1114, TIMESTAMPTZ_OID = 1184, NUMERIC_OID = 1700, UUID_OID = 2950,
 };
+
+/* A numeric without a precision, described as psqlODBC does. */
+enum { NUMERIC_DEFAULT_PRECISION = 28, NUMERIC_DEFAULT_SCALE = 6, MICROS_DIGITS = 6 };
 
 /* By TypeWordId. */
 const char *const kTypeNames[TYPE_WORD_COUNT] = {"text", "text", "integer", "smallint", "timestamp"};
@@ -53,38 +56,43 @@ const TypeFact kTypes[] = {
   {"bytea", SQL_LONGVARBINARY, BLOB_COLUMN_SIZE, "'\\x", "'", nullptr},
 };
 
-/* How a column of a type is described and how its text is read. */
-enum Reading { READ_TEXT, READ_INTEGER, READ_REAL, READ_BOOL, READ_BYTEA };
+/* How a column of a type is described and how its text is read. A
+ * timestamptz comes in the session's time zone, which its offset names:
+ * it is read as that zone's local time, as psqlODBC reads it. */
+enum Reading { READ_TEXT, READ_INTEGER, READ_REAL, READ_BOOL, READ_BYTEA, READ_TIMESTAMPTZ };
 
 struct PgType {
   Oid oid;
-  const char *name;
+  const char *name; /* the server's own, pg_type.typname */
   SQLSMALLINT sqlType;
   SQLULEN size;
+  SQLSMALLINT digits;
   Reading reading;
 };
 
 const PgType kPgTypes[] = {
-  {INT2_OID, "smallint", SQL_SMALLINT, 5, READ_INTEGER},
-  {INT4_OID, "integer", SQL_INTEGER, 10, READ_INTEGER},
-  {INT8_OID, "bigint", SQL_BIGINT, 19, READ_INTEGER},
-  {OID_OID, "oid", SQL_BIGINT, 10, READ_INTEGER},
-  {BOOL_OID, "boolean", SQL_SMALLINT, 5, READ_BOOL},
-  {FLOAT4_OID, "real", SQL_DOUBLE, 15, READ_REAL},
-  {FLOAT8_OID, "double precision", SQL_DOUBLE, 15, READ_REAL},
-  {NUMERIC_OID, "numeric", SQL_DOUBLE, 15, READ_TEXT}, /* as text: the core reads it exactly */
-  {TEXT_OID, "text", SQL_VARCHAR, TEXT_COLUMN_SIZE, READ_TEXT},
-  {VARCHAR_OID, "character varying", SQL_VARCHAR, TEXT_COLUMN_SIZE, READ_TEXT},
-  {BPCHAR_OID, "character", SQL_VARCHAR, TEXT_COLUMN_SIZE, READ_TEXT},
-  {NAME_OID, "name", SQL_VARCHAR, 63, READ_TEXT},
-  {DATE_OID, "date", SQL_TYPE_DATE, 10, READ_TEXT},
-  {TIME_OID, "time", SQL_TYPE_TIME, 8, READ_TEXT},
-  {TIMESTAMP_OID, "timestamp", SQL_TYPE_TIMESTAMP, 19, READ_TEXT},
-  {TIMESTAMPTZ_OID, "timestamp with time zone", SQL_TYPE_TIMESTAMP, 19, READ_TEXT},
-  {BYTEA_OID, "bytea", SQL_LONGVARBINARY, BLOB_COLUMN_SIZE, READ_BYTEA},
+  {INT2_OID, "int2", SQL_SMALLINT, 5, 0, READ_INTEGER},
+  {INT4_OID, "int4", SQL_INTEGER, 10, 0, READ_INTEGER},
+  {INT8_OID, "int8", SQL_BIGINT, 19, 0, READ_INTEGER},
+  {OID_OID, "oid", SQL_BIGINT, 10, 0, READ_INTEGER},
+  {BOOL_OID, "bool", SQL_SMALLINT, 5, 0, READ_BOOL},
+  {FLOAT4_OID, "float4", SQL_DOUBLE, 15, 0, READ_REAL},
+  {FLOAT8_OID, "float8", SQL_DOUBLE, 15, 0, READ_REAL},
+  /* as text: the core reads every digit */
+  {NUMERIC_OID, "numeric", SQL_NUMERIC, NUMERIC_DEFAULT_PRECISION, NUMERIC_DEFAULT_SCALE, READ_TEXT},
+  {TEXT_OID, "text", SQL_VARCHAR, TEXT_COLUMN_SIZE, 0, READ_TEXT},
+  {VARCHAR_OID, "varchar", SQL_VARCHAR, TEXT_COLUMN_SIZE, 0, READ_TEXT},
+  {BPCHAR_OID, "bpchar", SQL_VARCHAR, TEXT_COLUMN_SIZE, 0, READ_TEXT},
+  {NAME_OID, "name", SQL_VARCHAR, 63, 0, READ_TEXT},
+  {DATE_OID, "date", SQL_TYPE_DATE, 10, 0, READ_TEXT},
+  {TIME_OID, "time", SQL_TYPE_TIME, 8, 0, READ_TEXT},
+  {TIMESTAMP_OID, "timestamp", SQL_TYPE_TIMESTAMP, TIMESTAMP_MICROS_SIZE, MICROS_DIGITS, READ_TEXT},
+  {TIMESTAMPTZ_OID, "timestamptz", SQL_TYPE_TIMESTAMP, TIMESTAMP_MICROS_SIZE, MICROS_DIGITS, READ_TIMESTAMPTZ},
+  {BYTEA_OID, "bytea", SQL_LONGVARBINARY, BLOB_COLUMN_SIZE, 0, READ_BYTEA},
+  {UUID_OID, "uuid", SQL_GUID, 36, 0, READ_TEXT},
 };
 
-const PgType kOtherType = {0, "", SQL_VARCHAR, TEXT_COLUMN_SIZE, READ_TEXT};
+const PgType kOtherType = {0, "", SQL_VARCHAR, TEXT_COLUMN_SIZE, 0, READ_TEXT};
 
 const PgType &TypeOf(Oid oid) {
   for (const PgType &t : kPgTypes)
@@ -92,12 +100,33 @@ const PgType &TypeOf(Oid oid) {
   return kOtherType;
 }
 
-/* A column of type oid; a character type's length (typmod) is its size. */
+/* The type modifier's header, before a length or a precision. */
+enum { TYPMOD_HEADER = 4 };
+
+/* A column of type oid; a character type's length (typmod) is its size, a
+ * numeric's precision and scale are its size and digits. */
 void DescribeType(Oid oid, int typmod, ColumnInfo *c) {
   const PgType &t = TypeOf(oid);
   c->sqlType = t.sqlType;
   c->size = t.size;
-  if ((oid == VARCHAR_OID || oid == BPCHAR_OID) && typmod > 4) c->size = (SQLULEN)(typmod - 4);
+  c->digits = t.digits;
+  if ((oid == VARCHAR_OID || oid == BPCHAR_OID) && typmod > TYPMOD_HEADER) c->size = (SQLULEN)(typmod - TYPMOD_HEADER);
+  if (oid == NUMERIC_OID && typmod >= TYPMOD_HEADER) {
+    c->size = (SQLULEN)((typmod - TYPMOD_HEADER) >> 16 & 0xffff);
+    c->digits = (SQLSMALLINT)((typmod - TYPMOD_HEADER) & 0xffff);
+  }
+  if ((oid == TIMESTAMP_OID || oid == TIMESTAMPTZ_OID) && typmod >= 0 && typmod < MICROS_DIGITS) {
+    c->digits = (SQLSMALLINT)typmod; /* timestamp(p) */
+    c->size = 19 + (typmod > 0 ? 1 + (SQLULEN)typmod : 0);
+  }
+}
+
+/* The bytes of a timestamptz's text before its zone's offset
+ * ("2026-12-08 17:45:30.5+01", "... -03:30", "... +05:45:00"). */
+size_t WithoutZone(const char *text, size_t size) {
+  for (size_t i = size; i > 10; i--)
+    if (text[i - 1] == '+' || text[i - 1] == '-') return i - 1;
+  return size;
 }
 
 using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
@@ -514,6 +543,7 @@ class PgPrepared : public Prepared {
         v.kind = VALUE_BLOB, v.data = decoded_[(size_t)i].data(), v.size = decoded_[(size_t)i].size();
         break;
       }
+      case READ_TIMESTAMPTZ: v.kind = VALUE_TIMESTAMP, v.data = text, v.size = WithoutZone(text, size); break;
       default: v.kind = VALUE_TEXT, v.data = text, v.size = size; break;
     }
     return v;
@@ -701,7 +731,7 @@ class PgBackend : public Backend {
   }
 
   SQLRETURN Columns(const std::string &table, std::vector<ColumnInfo> *out, Diagnostics &diag) override {
-    return Query("SELECT a.attname, pg_catalog.format_type(a.atttypid, a.atttypmod), a.attnotnull, "
+    return Query("SELECT a.attname, (SELECT t.typname FROM pg_catalog.pg_type t WHERE t.oid = a.atttypid), a.attnotnull, "
                  "pg_catalog.pg_get_expr(d.adbin, d.adrelid), a.attnum, a.atttypid, a.atttypmod "
                  "FROM pg_catalog.pg_attribute a LEFT JOIN pg_catalog.pg_attrdef d "
                  "ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
