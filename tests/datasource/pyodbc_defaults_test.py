@@ -6,7 +6,8 @@ NULs, the catalog, and messages; integers beyond 32 bits read back
 exactly; Decimal, uuid, time and datetime parameters with their every
 digit, and a long value sent at execution; nullability of result columns
 and row counts; on PostgreSQL timestamptz, numeric and uuid columns and
-the server's own type names.
+the server's own type names, dollar-quoted function bodies and the
+server's notices as messages.
 
     pyodbc_defaults_test.py <liblumetraodbc.so> [postgres]
 
@@ -149,6 +150,20 @@ def postgres_type_checks(cursor):
           ["int4", "timestamptz", "numeric", "numeric", "uuid", "varchar", "text"])
 
 
+def postgres_sql_checks(cursor):
+    # a function body in dollar quotes, with semicolons of its own
+    cursor.execute("CREATE FUNCTION tell(n int) RETURNS int AS $body$ BEGIN "
+                   "RAISE INFO 'info %', n; RAISE NOTICE $$notice; 'quoted'$$; "
+                   "RAISE WARNING 'warning' USING ERRCODE = '01007'; RETURN n + 1; END $body$ LANGUAGE plpgsql")
+    check("a function with a dollar-quoted body", cursor.execute("SELECT tell(?)", 41).fetchval(), 42)
+    check("its notices as messages", [(m[0][:7], m[1]) for m in cursor.messages],
+          [("[01000]", "[Lumetra] PostgreSQL: INFO: info 41"),
+           ("[01000]", "[Lumetra] PostgreSQL: NOTICE: notice; 'quoted'"),
+           ("[01007]", "[Lumetra] PostgreSQL: WARNING: warning")])
+    check("dollar quotes in a query", cursor.execute("SELECT $$a;?$$ || $t$'$$'$t$").fetchval(), "a;?'$$'")
+    check("no messages without notices", cursor.execute("SELECT 1").messages, [])
+
+
 def sqlite3_checks(cursor, database):
     with sqlite3.connect(database) as db:
         db.execute("CREATE TABLE big (n INTEGER, m INT)")
@@ -190,6 +205,7 @@ with tempfile.TemporaryDirectory() as work:
         metadata_checks(cursor)
         if postgres:
             postgres_type_checks(cursor)
+            postgres_sql_checks(cursor)
         if not postgres:
             sqlite3_checks(cursor, os.path.join(work, "dsn", "lumetra.db"))
         cnxn.close()

@@ -253,7 +253,9 @@ struct CopyStream {
 /* The connection and the commands run on it. */
 class PgConnection {
  public:
-  explicit PgConnection(PGconn *conn) : conn_(conn) {}
+  /* The server's notices (RAISE NOTICE, WARNING ...) are kept until the
+   * call they came with reports them. */
+  explicit PgConnection(PGconn *conn) : conn_(conn) { PQsetNoticeReceiver(conn_, KeepNotice, this); }
   ~PgConnection() { PQfinish(conn_); }
   PGconn *conn() { return conn_; }
 
@@ -340,10 +342,19 @@ class PgConnection {
         Result back = Wrap(PQexec(conn_, "ROLLBACK TO SAVEPOINT lumetra_row; RELEASE SAVEPOINT lumetra_row"));
         if (!Succeeded(back.get())) PostPgError(diag, conn_, back.get());
       }
-      return rc;
+      return WithNotices(rc, diag);
     }
     for (size_t i = first; i < first + (size_t)commands; i++) results->push_back(std::move(all[i]));
-    return SQL_SUCCESS;
+    return WithNotices(SQL_SUCCESS, diag);
+  }
+
+  /* The notices kept since the last call, as its warnings: each under its
+   * own SQLSTATE when that is a warning's (class 01), else 01000. */
+  SQLRETURN WithNotices(SQLRETURN rc, Diagnostics &diag) {
+    if (notices_.empty()) return rc;
+    for (const DiagRecord &n : notices_) PostInfo(diag, n.state.c_str(), n.message);
+    notices_.clear();
+    return rc == SQL_SUCCESS ? SQL_SUCCESS_WITH_INFO : rc;
   }
 
   /* Whether column number `column` of the table with the oid is declared
@@ -443,7 +454,19 @@ class PgConnection {
     }
   }
 
+  static void KeepNotice(void *self, const PGresult *r) {
+    const char *state = PQresultErrorField(r, PG_DIAG_SQLSTATE);
+    const char *severity = PQresultErrorField(r, PG_DIAG_SEVERITY);
+    const char *primary = PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY);
+    DiagRecord n;
+    n.state = state && strncmp(state, "01", 2) == 0 && strlen(state) == 5 ? state : "01000";
+    n.message = std::string("PostgreSQL: ") + (severity ? severity : "NOTICE") + ": " +
+                (primary ? primary : OneLine(PQresultErrorMessage(r)).c_str());
+    static_cast<PgConnection *>(self)->notices_.push_back(n);
+  }
+
   PGconn *conn_;
+  std::vector<DiagRecord> notices_; /* since the last call that reported them */
   bool begun_ = false;    /* the core's Begin, until its Commit or Rollback */
   bool batching_ = false; /* the transaction is a group-commit batch */
   CopyStream copy_;
@@ -515,7 +538,7 @@ class PgPrepared : public Prepared {
     }, &results, diag, guard_);
     if (rc == SQL_ERROR) return rc;
     result_ = std::move(results[0]);
-    return SQL_SUCCESS;
+    return rc;
   }
 
   SQLRETURN Next(Diagnostics &) override {
@@ -689,7 +712,7 @@ class PgBackend : public Backend {
     }, &results, diag);
     if (rc == SQL_ERROR) return rc;
     out->reset(new PgPrepared(c_, name, std::move(results[1]), guard, CopyPlan::Of(sql)));
-    return SQL_SUCCESS;
+    return rc;
   }
 
   SQLRETURN Begin(Diagnostics &diag) override {
@@ -786,7 +809,7 @@ class PgBackend : public Backend {
     }, &results, diag);
     if (rc == SQL_ERROR) return rc;
     for (int i = 0; i < PQntuples(results[0].get()); i++) row(results[0].get(), i);
-    return SQL_SUCCESS;
+    return rc;
   }
 
   PgConnection c_;
@@ -837,8 +860,6 @@ std::unique_ptr<Backend> OpenPostgresBackend(const ConnectionKeys &settings, Dia
   vals.push_back(nullptr);
   PGconn *conn = PQconnectdbParams(keys.data(), vals.data(), 0);
   if (conn && PQstatus(conn) == CONNECTION_OK) {
-    /* The server's notices would land on the application's stderr. */
-    PQsetNoticeProcessor(conn, [](void *, const char *) {}, nullptr);
     return std::make_unique<PgBackend>(conn);
   }
   PostError(diag, "08001", 0, "PostgreSQL: " + OneLine(conn ? PQerrorMessage(conn) : "out of memory"));
