@@ -38,6 +38,17 @@ inline bool IsDatetime(SQLSMALLINT t) { return t == SQL_TYPE_DATE || t == SQL_TY
 /* The subcode of a date or time type under SQL_DATETIME (SQL_CODE_DATE ...). */
 inline SQLSMALLINT DatetimeSubcode(SQLSMALLINT t) { return (SQLSMALLINT)(t - SQL_DATETIME * 10); }
 
+/* The wide type of a text type, as a Unicode client is given it; any
+ * other type as it is. */
+inline SQLSMALLINT WideType(SQLSMALLINT t) {
+  switch (t) {
+    case SQL_CHAR: return SQL_WCHAR;
+    case SQL_VARCHAR: return SQL_WVARCHAR;
+    case SQL_LONGVARCHAR: return SQL_WLONGVARCHAR;
+    default: return t;
+  }
+}
+
 /* The type code an application of the ODBC version knows: ODBC 2 has
  * other codes for the date and time types. */
 inline SQLSMALLINT AppType(SQLINTEGER odbcVersion, SQLSMALLINT t) {

@@ -243,7 +243,7 @@ SQLRETURN GetValue(Stmt *stmt, int i, SQLSMALLINT cType, SQLPOINTER out, SQLLEN 
     *indicator = SQL_NULL_DATA;
     return SQL_SUCCESS;
   }
-  if (cType == SQL_C_DEFAULT) cType = DefaultCType(stmt->cursor->Column(i).sqlType);
+  if (cType == SQL_C_DEFAULT) cType = DefaultCType(ClientSqlType(stmt, stmt->cursor->Column(i).sqlType));
   if (fixed && !out) return PostError(stmt->diag, "HY009", 0, "Invalid use of null pointer");
   switch (cType) {
     case SQL_C_CHAR: return GetChar(stmt, i, v, out, size, indicator);

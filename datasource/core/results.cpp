@@ -63,7 +63,7 @@ SQLRETURN DescribeCol(Stmt *stmt, SQLUSMALLINT column, const AppBuffer &name, SQ
     return PostError(stmt->diag, "07009", 0, "Invalid descriptor index");
   ColumnInfo info = c->Column(column - 1);
   SQLRETURN rc = CopyOutShort(&stmt->diag, info.name, name, nameLength);
-  if (type) *type = AppType(OdbcVersion(stmt), info.sqlType);
+  if (type) *type = ReportedType(stmt, info.sqlType);
   if (columnSize) *columnSize = info.size;
   if (digits) *digits = info.digits;
   if (nullable) *nullable = info.nullable;
@@ -74,8 +74,8 @@ SQLRETURN DescribeCol(Stmt *stmt, SQLUSMALLINT column, const AppBuffer &name, SQ
 static bool NumberField(Stmt *stmt, const ColumnInfo &c, SQLUSMALLINT field, SQLLEN *value) {
   SQLSMALLINT t = c.sqlType;
   switch (field) {
-    case SQL_DESC_CONCISE_TYPE: *value = AppType(OdbcVersion(stmt), t); return true;
-    case SQL_DESC_TYPE: *value = IsDatetime(t) && OdbcVersion(stmt) != SQL_OV_ODBC2 ? SQL_DATETIME : AppType(OdbcVersion(stmt), t); return true;
+    case SQL_DESC_CONCISE_TYPE: *value = ReportedType(stmt, t); return true;
+    case SQL_DESC_TYPE: *value = IsDatetime(t) && OdbcVersion(stmt) != SQL_OV_ODBC2 ? SQL_DATETIME : ReportedType(stmt, t); return true;
     case SQL_DESC_DATETIME_INTERVAL_CODE: *value = IsDatetime(t) ? DatetimeSubcode(t) : 0; return true;
     case SQL_DESC_DISPLAY_SIZE: *value = DisplaySize(c); return true;
     case SQL_DESC_LENGTH: case SQL_COLUMN_LENGTH: case SQL_DESC_PRECISION: case SQL_COLUMN_PRECISION:
@@ -101,7 +101,7 @@ static std::string TextField(const ColumnInfo &c, SQLUSMALLINT field) {
     case SQL_DESC_TYPE_NAME: case SQL_DESC_LOCAL_TYPE_NAME: return c.typeName;
     case SQL_DESC_TABLE_NAME: case SQL_DESC_BASE_TABLE_NAME: return c.table;
     case SQL_DESC_LITERAL_PREFIX: case SQL_DESC_LITERAL_SUFFIX:
-      return c.sqlType == SQL_VARCHAR || IsDatetime(c.sqlType) ? "'" : "";
+      return IsCharType(c.sqlType) || IsDatetime(c.sqlType) ? "'" : "";
     default: return ""; /* schema and catalog: the engine has none */
   }
 }

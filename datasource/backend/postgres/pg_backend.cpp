@@ -45,14 +45,20 @@ enum { NUMERIC_DEFAULT_PRECISION = 28, NUMERIC_DEFAULT_SCALE = 6, MICROS_DIGITS 
 /* By TypeWordId. */
 const char *const kTypeNames[TYPE_WORD_COUNT] = {"text", "text", "integer", "smallint", "timestamp"};
 
+/* The server's own names, as the catalog gives them. */
 const TypeFact kTypes[] = {
   {"text", SQL_VARCHAR, TEXT_COLUMN_SIZE, "'", "'", nullptr},
-  {"integer", SQL_INTEGER, 10, nullptr, nullptr, nullptr},
-  {"smallint", SQL_SMALLINT, 5, nullptr, nullptr, nullptr},
-  {"bigint", SQL_BIGINT, 19, nullptr, nullptr, nullptr},
-  {"double precision", SQL_DOUBLE, 15, nullptr, nullptr, nullptr},
+  {"varchar", SQL_VARCHAR, TEXT_COLUMN_SIZE, "'", "'", "max. length"},
+  {"int4", SQL_INTEGER, 10, nullptr, nullptr, nullptr},
+  {"int2", SQL_SMALLINT, 5, nullptr, nullptr, nullptr},
+  {"int8", SQL_BIGINT, 19, nullptr, nullptr, nullptr},
+  {"float8", SQL_DOUBLE, 15, nullptr, nullptr, nullptr},
+  {"numeric", SQL_NUMERIC, 1000, nullptr, nullptr, "precision, scale"},
   {"date", SQL_TYPE_DATE, 10, "'", "'", nullptr},
+  {"time", SQL_TYPE_TIME, 8, "'", "'", nullptr},
   {"timestamp", SQL_TYPE_TIMESTAMP, TIMESTAMP_MICROS_SIZE, "'", "'", nullptr},
+  {"timestamptz", SQL_TYPE_TIMESTAMP, TIMESTAMP_MICROS_SIZE, "'", "'", nullptr},
+  {"uuid", SQL_GUID, 36, "'", "'", nullptr},
   {"bytea", SQL_LONGVARBINARY, BLOB_COLUMN_SIZE, "'\\x", "'", nullptr},
 };
 
