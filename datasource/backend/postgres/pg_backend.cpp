@@ -16,6 +16,7 @@
  * else runs. When the server refuses one, the rows before it are sent
  * again from the kept lines and stay in the batch, and the call that
  * ended the COPY reports the refusal and which row it was. */
+#include <ctype.h>
 #include <libpq-fe.h>
 #include <math.h>
 #include <stdio.h>
@@ -64,8 +65,9 @@ const TypeFact kTypes[] = {
 
 /* How a column of a type is described and how its text is read. A
  * timestamptz comes in the session's time zone, which its offset names:
- * it is read as that zone's local time, as psqlODBC reads it. */
-enum Reading { READ_TEXT, READ_INTEGER, READ_REAL, READ_BOOL, READ_BYTEA, READ_TIMESTAMPTZ };
+ * it is read as that zone's local time, as psqlODBC reads it. A uuid's
+ * text is given in capitals, as psqlODBC and other drivers give GUIDs. */
+enum Reading { READ_TEXT, READ_INTEGER, READ_REAL, READ_BOOL, READ_BYTEA, READ_TIMESTAMPTZ, READ_GUID };
 
 struct PgType {
   Oid oid;
@@ -95,7 +97,7 @@ const PgType kPgTypes[] = {
   {TIMESTAMP_OID, "timestamp", SQL_TYPE_TIMESTAMP, TIMESTAMP_MICROS_SIZE, MICROS_DIGITS, READ_TEXT},
   {TIMESTAMPTZ_OID, "timestamptz", SQL_TYPE_TIMESTAMP, TIMESTAMP_MICROS_SIZE, MICROS_DIGITS, READ_TIMESTAMPTZ},
   {BYTEA_OID, "bytea", SQL_LONGVARBINARY, BLOB_COLUMN_SIZE, 0, READ_BYTEA},
-  {UUID_OID, "uuid", SQL_GUID, 36, 0, READ_TEXT},
+  {UUID_OID, "uuid", SQL_GUID, 36, 0, READ_GUID},
 };
 
 const PgType kOtherType = {0, "", SQL_VARCHAR, TEXT_COLUMN_SIZE, 0, READ_TEXT};
@@ -519,8 +521,11 @@ class PgPrepared : public Prepared {
     if (!result_) return -1;
     /* a query's rows, as psqlODBC counts them: all are here already */
     if (PQresultStatus(result_.get()) == PGRES_TUPLES_OK) return PQntuples(result_.get());
+    /* A command without a count has none (-1), except that a CREATE
+     * counts 0 rows, as psqlODBC says and clients that know it expect. */
     const char *tuples = PQcmdTuples(result_.get());
-    return *tuples ? (SQLLEN)atoll(tuples) : -1;
+    if (*tuples) return (SQLLEN)atoll(tuples);
+    return strncmp(PQcmdStatus(result_.get()), "CREATE", 6) == 0 ? 0 : -1;
   }
 
   SQLRETURN Execute(const Value *params, int count, Diagnostics &diag) override {
@@ -567,12 +572,19 @@ class PgPrepared : public Prepared {
       case READ_REAL: v.kind = VALUE_REAL, v.real = strtod(text, nullptr); break;
       case READ_BOOL: v.kind = VALUE_INTEGER, v.integer = text[0] == 't'; break;
       case READ_BYTEA: {
-        if (decoded_.size() <= (size_t)i) decoded_.resize((size_t)i + 1);
-        DecodeHex(text, size, &decoded_[(size_t)i]);
-        v.kind = VALUE_BLOB, v.data = decoded_[(size_t)i].data(), v.size = decoded_[(size_t)i].size();
+        std::string &bytes = Decoded(i);
+        DecodeHex(text, size, &bytes);
+        v.kind = VALUE_BLOB, v.data = bytes.data(), v.size = bytes.size();
         break;
       }
       case READ_TIMESTAMPTZ: v.kind = VALUE_TIMESTAMP, v.data = text, v.size = WithoutZone(text, size); break;
+      case READ_GUID: {
+        std::string &upper = Decoded(i);
+        upper.assign(text, size);
+        for (char &c : upper) c = (char)toupper((unsigned char)c);
+        v.kind = VALUE_TEXT, v.data = upper.data(), v.size = upper.size();
+        break;
+      }
       default: v.kind = VALUE_TEXT, v.data = text, v.size = size; break;
     }
     return v;
@@ -639,6 +651,12 @@ class PgPrepared : public Prepared {
     if (c_.StreamRow(this, executions_, copy_.command, line_, diag) == SQL_ERROR) return SQL_ERROR;
     streamed_ = true;
     return SQL_SUCCESS;
+  }
+
+  /* Where column i's value is kept when it is not the server's text. */
+  std::string &Decoded(int i) {
+    if (decoded_.size() <= (size_t)i) decoded_.resize((size_t)i + 1);
+    return decoded_[(size_t)i];
   }
 
   const PGresult *Description() { return result_ && PQnfields(result_.get()) > 0 ? result_.get() : described_.get(); }

@@ -117,6 +117,7 @@ class SqlitePrepared : public Prepared {
      * it can read the values where they lie; a query keeps a copy. */
     sqlite3_destructor_type keep = HasResultSet() ? SQLITE_TRANSIENT : SQLITE_STATIC;
     for (int n = 1; n <= count; n++) Bind(n, params[n - 1], keep);
+    sqlite3_int64 changesBefore = sqlite3_total_changes64(db_);
     int rc = sqlite3_step(stmt_);
     columns_.clear();
     if (rc == SQLITE_ROW) {
@@ -130,7 +131,10 @@ class SqlitePrepared : public Prepared {
       return error;
     }
     finished_ = true;
-    rowCount_ = HasResultSet() ? 0 : sqlite3_changes(db_);
+    /* sqlite3_changes() keeps the count of the last statement that
+     * changed rows: a CREATE or a DROP changes none itself */
+    bool changed = sqlite3_total_changes64(db_) != changesBefore;
+    rowCount_ = HasResultSet() || !changed ? 0 : sqlite3_changes(db_);
     if (!HasResultSet()) sqlite3_reset(stmt_);
     return SQL_SUCCESS;
   }
