@@ -77,6 +77,8 @@ def unicode_checks(cursor):
     check("a parameter beyond the BMP", found, 1)
 
     check("the table in the catalog", [t.table_name for t in cursor.tables(table=OMEGA)], [OMEGA])
+    check("text columns are wide for a Unicode client", [c.data_type for c in cursor.columns(table=OMEGA)],
+          [pyodbc.SQL_WVARCHAR, pyodbc.SQL_BIGINT])
     check("its columns in the catalog", [c.column_name for c in cursor.columns(table=OMEGA)],
           [OMEGA, "n\U0001f31c"])
 
@@ -111,6 +113,14 @@ def value_checks(cnxn, cursor):
     check("64-bit integers through pyodbc",
           [r[0] for r in cursor.execute("SELECT i FROM kinds WHERE k = 'int64' ORDER BY i").fetchall()],
           [-(2 ** 63), 3000000000, 9007199254740993, 2 ** 63 - 1])
+
+
+def ansi_checks(cursor):
+    """The same table read by an ANSI client: narrow types, UTF-8 text."""
+    rows = [tuple(r) for r in cursor.execute(f'SELECT * FROM "{OMEGA}" ORDER BY 2').fetchall()]
+    check("an ANSI client reads the values", rows, [(MOON, 1), (MOON, 2)])
+    check("text columns are narrow for an ANSI client", [c.data_type for c in cursor.columns(table=OMEGA)],
+          [pyodbc.SQL_VARCHAR, pyodbc.SQL_BIGINT])
 
 
 def metadata_checks(cursor):
@@ -206,6 +216,11 @@ with tempfile.TemporaryDirectory() as work:
         unicode_checks(cursor)
         value_checks(cnxn, cursor)
         metadata_checks(cursor)
+        ansi = pyodbc.connect("DSN=Lumetra Data Source", autocommit=True, ansi=True)
+        ansi.setdecoding(pyodbc.SQL_CHAR, encoding="utf-8")
+        ansi.setencoding(encoding="utf-8")
+        ansi_checks(ansi.cursor())
+        ansi.close()
         if postgres:
             postgres_type_checks(cursor)
             postgres_sql_checks(cursor)

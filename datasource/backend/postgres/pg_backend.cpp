@@ -40,8 +40,10 @@ enum : Oid {
   TIME_OID = 1083, TIMESTAMP_OID = 1114, TIMESTAMPTZ_OID = 1184, NUMERIC_OID = 1700, UUID_OID = 2950,
 };
 
-/* A numeric without a precision, described as psqlODBC does. */
-enum { NUMERIC_DEFAULT_PRECISION = 28, NUMERIC_DEFAULT_SCALE = 6, MICROS_DIGITS = 6 };
+/* A numeric without a precision, described as psqlODBC does; the digits
+ * of a second's fraction that timestamps keep, and the characters of one
+ * without a fraction, "YYYY-MM-DD HH:MM:SS". */
+enum { NUMERIC_DEFAULT_PRECISION = 28, NUMERIC_DEFAULT_SCALE = 6, MICROS_DIGITS = 6, TIMESTAMP_SECONDS_SIZE = 19 };
 
 /* By TypeWordId. */
 const char *const kTypeNames[TYPE_WORD_COUNT] = {"text", "text", "integer", "smallint", "timestamp"};
@@ -125,7 +127,7 @@ void DescribeType(Oid oid, int typmod, ColumnInfo *c) {
   }
   if ((oid == TIMESTAMP_OID || oid == TIMESTAMPTZ_OID) && typmod >= 0 && typmod < MICROS_DIGITS) {
     c->digits = (SQLSMALLINT)typmod; /* timestamp(p) */
-    c->size = 19 + (typmod > 0 ? 1 + (SQLULEN)typmod : 0);
+    c->size = TIMESTAMP_SECONDS_SIZE + (typmod > 0 ? 1 + (SQLULEN)typmod : 0);
   }
 }
 
