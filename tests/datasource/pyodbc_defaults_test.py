@@ -159,6 +159,12 @@ def postgres_type_checks(cursor):
     check("a timestamptz's text keeps its zone", row[4], "2026-12-08 17:45:00.5+05:45")
     check("described types", [(d[1], d[4], d[5]) for d in cursor.description[:4]],
           [(datetime.datetime, 26, 6), (decimal.Decimal, 12, 3), (decimal.Decimal, 28, 6), (str, 36, 0)])
+    moment = datetime.datetime(1999, 12, 31, 23, 59, 58, 999999)
+    given = (2, moment, decimal.Decimal("-0.125"), decimal.Decimal("1E-20"), uuid.UUID(int=2 ** 128 - 1))
+    cursor.execute("INSERT INTO typed (i, tz, money, n, id) VALUES (?, ?, ?, ?, ?)", *given)
+    check("the same values as parameters, read back", tuple(cursor.execute(
+        "SELECT i, tz, money, n, id FROM typed WHERE i = 2").fetchone()),
+          (2, moment, decimal.Decimal("-0.125"), decimal.Decimal("1E-20"), "FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF"))
     check("the server's own type names in the catalog", [c.type_name for c in cursor.columns(table="typed")],
           ["int4", "timestamptz", "numeric", "numeric", "uuid", "varchar", "text"])
 
