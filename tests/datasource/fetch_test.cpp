@@ -140,6 +140,31 @@ TEST_F(Fetch, ExactDecimalsAndGuids) {
   }
 }
 
+/* Whether a result column takes NULL, by SQLDescribeCol and by
+ * SQLColAttribute alike: a NOT NULL column of a table (through a view or
+ * an alias too) does not, any other column or expression may. */
+TEST_F(Fetch, NullabilityOfResultColumns) {
+  Reader r;
+  ASSERT_EQ(r.Exec("CREATE TABLE strict(a INTEGER NOT NULL, b TEXT)"), SQL_SUCCESS);
+  ASSERT_EQ(r.Exec("CREATE VIEW strict_view AS SELECT a AS x, b FROM strict"), SQL_SUCCESS);
+  const struct { const char *query; SQLSMALLINT nullable[3]; } cases[] = {
+    {"SELECT a, b, a + 1 FROM strict", {SQL_NO_NULLS, SQL_NULLABLE, SQL_NULLABLE}},
+    {"SELECT a AS renamed, 1, b FROM strict", {SQL_NO_NULLS, SQL_NULLABLE, SQL_NULLABLE}},
+    {"SELECT x, b, max(x) FROM strict_view", {SQL_NO_NULLS, SQL_NULLABLE, SQL_NULLABLE}},
+  };
+  for (const auto &c : cases) {
+    ASSERT_EQ(r.Exec(c.query), SQL_SUCCESS) << c.query;
+    for (SQLUSMALLINT i = 0; i < 3; i++) {
+      SQLSMALLINT described = -1;
+      SQLLEN attribute = -1;
+      ASSERT_EQ(SQLDescribeCol(r.stmt, i + 1, nullptr, 0, nullptr, nullptr, nullptr, nullptr, &described), SQL_SUCCESS);
+      ASSERT_EQ(SQLColAttribute(r.stmt, i + 1, SQL_DESC_NULLABLE, nullptr, 0, nullptr, &attribute), SQL_SUCCESS);
+      EXPECT_EQ(described, c.nullable[i]) << c.query << ", column " << i + 1;
+      EXPECT_EQ(attribute, c.nullable[i]) << c.query << ", column " << i + 1;
+    }
+  }
+}
+
 /* Values beyond 32 bits in INTEGER columns that another program wrote:
  * described as BIGINT, read exactly in 64 bits and as text, and refused
  * (22003) only by a 32-bit buffer that the client asked for. */
