@@ -225,6 +225,20 @@ TEST(PgValues, MarkersOutsideLiteralsOnly) {
   EXPECT_STREQ(v[3], "'?");
 }
 
+/* A result column's type by the server's own name, for the types the
+ * driver knows and for those it does not. */
+TEST(PgValues, ResultColumnsNameTheServersTypes) {
+  OdbcSession s;
+  ASSERT_EQ(s.Exec("SELECT 1::int4, 'x'::varchar, now(), 1.5, '{}'::json, '127.0.0.1'::inet, 'x'::text"),
+            SQL_SUCCESS) << s.Error();
+  const char *const names[] = {"int4", "varchar", "timestamptz", "numeric", "json", "inet", "text"};
+  for (SQLUSMALLINT c = 1; c <= 7; c++) {
+    char name[32] = "";
+    ASSERT_EQ(SQLColAttribute(s.hstmt, c, SQL_DESC_TYPE_NAME, name, sizeof name, nullptr, nullptr), SQL_SUCCESS);
+    EXPECT_STREQ(name, names[c - 1]) << "column " << c;
+  }
+}
+
 /* Fractions of a second: microseconds kept, a nanosecond more dropped
  * with 01S07 (PostgreSQL keeps six digits). */
 TEST(PgValues, TimestampFractionsToMicroseconds) {

@@ -392,6 +392,24 @@ class PgConnection {
     return column > 0 && (size_t)column < found->second.size() && found->second[(size_t)column];
   }
 
+  /* The server's name of a type the driver has no entry for (json,
+   * inet ...), asked once per connection; "" when it cannot be had. */
+  const std::string &TypeName(Oid type) {
+    auto found = typeNames_.find(type);
+    if (found != typeNames_.end()) return found->second;
+    static const char kAsk[] = "SELECT typname FROM pg_catalog.pg_type WHERE oid = $1";
+    std::string oid = std::to_string(type);
+    const char *values[1] = {oid.c_str()};
+    Diagnostics ignored;
+    std::vector<Result> results;
+    static const std::string kUnknown;
+    if (Run(1, [&] { return PQsendQueryParams(conn_, kAsk, 1, nullptr, values, nullptr, nullptr, 0) == 1; },
+            &results, ignored) == SQL_ERROR)
+      return kUnknown; /* asked again next time */
+    std::string name = PQntuples(results[0].get()) == 1 ? PQgetvalue(results[0].get(), 0, 0) : "";
+    return typeNames_.emplace(type, name).first->second;
+  }
+
   /* One command without parameters, outside any savepoint. */
   SQLRETURN Command(const char *sql, Diagnostics &diag, Result *out = nullptr) {
     std::vector<Result> results;
@@ -481,6 +499,7 @@ class PgConnection {
   bool batching_ = false; /* the transaction is a group-commit batch */
   CopyStream copy_;
   std::map<Oid, std::vector<bool>> notNull_; /* by table: NOT NULL by column number */
+  std::map<Oid, std::string> typeNames_;     /* of the types kPgTypes does not list */
 };
 
 /* How a plain insert's rows go into a COPY; empty for other statements. */
@@ -596,7 +615,8 @@ class PgPrepared : public Prepared {
     const PGresult *r = Description();
     ColumnInfo c;
     c.name = PQfname(r, i);
-    c.typeName = TypeOf(PQftype(r, i)).name;
+    const PgType &type = TypeOf(PQftype(r, i));
+    c.typeName = type.oid == PQftype(r, i) ? type.name : c_.TypeName(PQftype(r, i));
     /* an expression's value may be NULL, as psqlODBC says too */
     Oid table = PQftable(r, i);
     c.nullable = table != InvalidOid && c_.NotNull(table, PQftablecol(r, i)) ? SQL_NO_NULLS : SQL_NULLABLE;
