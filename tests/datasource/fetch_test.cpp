@@ -17,33 +17,7 @@ namespace {
 const auto *const kEnvironment = ::testing::AddGlobalTestEnvironment(new DsnEnvironment);
 
 /* An ODBC 3 session over the imported shape of table "kinds". */
-struct Reader {
-  SQLHENV env = SQL_NULL_HENV;
-  SQLHDBC dbc = SQL_NULL_HDBC;
-  SQLHSTMT stmt = SQL_NULL_HSTMT;
-  Reader() {
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    EXPECT_EQ(SQLConnect(dbc, (SQLCHAR *)"Lumetra Data Source", SQL_NTS, nullptr, 0, nullptr, 0), SQL_SUCCESS);
-    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
-  }
-  ~Reader() {
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
-  }
-  SQLRETURN Exec(const std::string &sql) {
-    SQLFreeStmt(stmt, SQL_CLOSE);
-    return SQLExecDirect(stmt, (SQLCHAR *)sql.c_str(), SQL_NTS);
-  }
-  std::string State() {
-    SQLCHAR state[6] = "";
-    SQLGetDiagRec(SQL_HANDLE_STMT, stmt, 1, state, nullptr, nullptr, 0, nullptr);
-    return (char *)state;
-  }
-};
+using Reader = Odbc3Session;
 
 class Fetch : public ::testing::Test {
  protected:
