@@ -22,8 +22,12 @@ inline bool IsDoubleType(SQLSMALLINT t) { return t == SQL_DOUBLE || t == SQL_FLO
 
 /* The numeric types a result column of the driver can have. */
 inline bool IsNumeric(SQLSMALLINT t) {
-  return t == SQL_INTEGER || t == SQL_SMALLINT || t == SQL_BIGINT || t == SQL_TINYINT || t == SQL_DOUBLE;
+  return t == SQL_INTEGER || t == SQL_SMALLINT || t == SQL_BIGINT || t == SQL_TINYINT || t == SQL_DOUBLE ||
+         t == SQL_NUMERIC || t == SQL_DECIMAL;
 }
+
+/* The exact decimal types, whose size is their precision in digits. */
+inline bool IsDecimal(SQLSMALLINT t) { return t == SQL_NUMERIC || t == SQL_DECIMAL; }
 
 /* The radix of a numeric column's precision; 0 for any other. */
 inline int RadixOf(SQLSMALLINT t) { return IsNumeric(t) ? (t == SQL_DOUBLE ? 2 : 10) : 0; }
@@ -33,6 +37,17 @@ inline bool IsDatetime(SQLSMALLINT t) { return t == SQL_TYPE_DATE || t == SQL_TY
 
 /* The subcode of a date or time type under SQL_DATETIME (SQL_CODE_DATE ...). */
 inline SQLSMALLINT DatetimeSubcode(SQLSMALLINT t) { return (SQLSMALLINT)(t - SQL_DATETIME * 10); }
+
+/* The wide type of a text type, as a Unicode client is given it; any
+ * other type as it is. */
+inline SQLSMALLINT WideType(SQLSMALLINT t) {
+  switch (t) {
+    case SQL_CHAR: return SQL_WCHAR;
+    case SQL_VARCHAR: return SQL_WVARCHAR;
+    case SQL_LONGVARCHAR: return SQL_WLONGVARCHAR;
+    default: return t;
+  }
+}
 
 /* The type code an application of the ODBC version knows: ODBC 2 has
  * other codes for the date and time types. */

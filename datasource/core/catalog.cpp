@@ -5,6 +5,8 @@
  * (foreign keys, schemas, row versions) the result set is empty. */
 #include <ctype.h>
 
+#include <algorithm>
+
 #include "core/catalog.h"
 
 #include "backend/sql_types.h"
@@ -105,6 +107,8 @@ static int64_t BufferLength(const ColumnInfo &c) {
     case SQL_BIGINT: case SQL_DOUBLE: return 8;
     case SQL_TYPE_DATE: return 6;
     case SQL_TYPE_TIMESTAMP: return 16;
+    case SQL_GUID: return sizeof(SQLGUID);
+    case SQL_NUMERIC: case SQL_DECIMAL: return (int64_t)c.size + 2; /* as text, with a sign and a point */
     default: return (int64_t)c.size;
   }
 }
@@ -130,12 +134,12 @@ static SQLRETURN Tables(Stmt *stmt, const std::string &catalog, const std::strin
 }
 
 static void AddColumnRow(Stmt *stmt, RowSet *rows, const ColumnInfo &c) {
-  bool text = c.sqlType == SQL_VARCHAR || c.sqlType == SQL_LONGVARCHAR || c.sqlType == SQL_LONGVARBINARY;
-  rows->Add({NullCell(), NullCell(), TextCell(c.table), TextCell(c.name), IntCell(AppType(OdbcVersion(stmt), c.sqlType)),
+  bool text = IsCharType(c.sqlType) || c.sqlType == SQL_LONGVARBINARY;
+  rows->Add({NullCell(), NullCell(), TextCell(c.table), TextCell(c.name), IntCell(ReportedType(stmt, c.sqlType)),
              TextCell(c.typeName), IntCell((int64_t)c.size), IntCell(BufferLength(c)),
-             c.sqlType == SQL_TYPE_TIMESTAMP ? IntCell(0) : IsNumeric(c.sqlType) ? IntCell(c.digits) : NullCell(),
+             c.sqlType == SQL_TYPE_TIMESTAMP ? IntCell(c.digits) : IsNumeric(c.sqlType) ? IntCell(c.digits) : NullCell(),
              IsNumeric(c.sqlType) ? IntCell(RadixOf(c.sqlType)) : NullCell(), IntCell(c.nullable),
-             NullCell(), c.hasDefault ? TextCell(c.defaultValue) : NullCell(), VerboseTypeCell(c.sqlType),
+             NullCell(), c.hasDefault ? TextCell(c.defaultValue) : NullCell(), VerboseTypeCell(ClientSqlType(stmt, c.sqlType)),
              SubtypeCell(c.sqlType), text ? IntCell((int64_t)c.size) : NullCell(), IntCell(c.ordinal),
              TextCell(c.nullable == SQL_NO_NULLS ? "NO" : "YES")});
 }
@@ -196,28 +200,43 @@ static SQLRETURN SpecialColumns(Stmt *stmt, SQLUSMALLINT identifier, const std::
   for (const std::string &name : key)
     for (const ColumnInfo &c : columns)
       if (c.name == name)
-        rows->Add({IntCell(SQL_SCOPE_SESSION), TextCell(c.name), IntCell(AppType(OdbcVersion(stmt), c.sqlType)),
+        rows->Add({IntCell(SQL_SCOPE_SESSION), TextCell(c.name), IntCell(ReportedType(stmt, c.sqlType)),
                    TextCell(c.typeName), IntCell((int64_t)c.size), IntCell(BufferLength(c)), NullCell(),
                    IntCell(SQL_PC_NOT_PSEUDO)});
   OpenCatalog(stmt, std::move(rows));
   return SQL_SUCCESS;
 }
 
+/* The backend's types, ordered by their type code as ODBC wants them; a
+ * Unicode client is offered each text type twice, narrow and wide, as
+ * psqlODBC's Unicode driver does. */
 static SQLRETURN TypeInfo(Stmt *stmt, SQLSMALLINT wanted) {
-  auto rows = std::make_unique<RowSet>(kTypeInfoColumns, COUNT(kTypeInfoColumns));
+  struct Offered {
+    const TypeFact *fact;
+    SQLSMALLINT sqlType;
+  };
+  std::vector<Offered> offered;
   size_t count;
   const TypeFact *types = stmt->dbc->backend->Types(&count);
   for (size_t i = 0; i < count; i++) {
-    const TypeFact &t = types[i];
-    SQLSMALLINT type = AppType(OdbcVersion(stmt), t.sqlType);
-    if (wanted != SQL_ALL_TYPES && wanted != type && wanted != t.sqlType) continue;
-    bool text = t.sqlType == SQL_VARCHAR;
-    auto optional = [](const char *s) { return s ? TextCell(s) : NullCell(); };
+    offered.push_back({&types[i], types[i].sqlType});
+    if (ClientSqlType(stmt, types[i].sqlType) != types[i].sqlType)
+      offered.push_back({&types[i], ClientSqlType(stmt, types[i].sqlType)});
+  }
+  std::stable_sort(offered.begin(), offered.end(), [&](const Offered &a, const Offered &b) {
+    return AppType(OdbcVersion(stmt), a.sqlType) < AppType(OdbcVersion(stmt), b.sqlType);
+  });
+  auto rows = std::make_unique<RowSet>(kTypeInfoColumns, COUNT(kTypeInfoColumns));
+  auto optional = [](const char *s) { return s ? TextCell(s) : NullCell(); };
+  for (const Offered &o : offered) {
+    const TypeFact &t = *o.fact;
+    SQLSMALLINT type = AppType(OdbcVersion(stmt), o.sqlType);
+    if (wanted != SQL_ALL_TYPES && wanted != type && wanted != o.sqlType) continue;
     rows->Add({TextCell(t.name), IntCell(type), IntCell(t.size), optional(t.prefix), optional(t.suffix),
-               optional(t.createParams), IntCell(SQL_NULLABLE), IntCell(text), IntCell(SQL_SEARCHABLE),
-               IsNumeric(t.sqlType) ? IntCell(SQL_FALSE) : NullCell(), IntCell(SQL_FALSE), NullCell(), NullCell(),
-               NullCell(), NullCell(), VerboseTypeCell(t.sqlType), SubtypeCell(t.sqlType),
-               IsNumeric(t.sqlType) ? IntCell(RadixOf(t.sqlType)) : NullCell(), NullCell()});
+               optional(t.createParams), IntCell(SQL_NULLABLE), IntCell(IsCharType(o.sqlType)), IntCell(SQL_SEARCHABLE),
+               IsNumeric(o.sqlType) ? IntCell(SQL_FALSE) : NullCell(), IntCell(SQL_FALSE), NullCell(), NullCell(),
+               NullCell(), NullCell(), VerboseTypeCell(o.sqlType), SubtypeCell(o.sqlType),
+               IsNumeric(o.sqlType) ? IntCell(RadixOf(o.sqlType)) : NullCell(), NullCell()});
   }
   OpenCatalog(stmt, std::move(rows));
   return SQL_SUCCESS;

@@ -97,6 +97,7 @@ static SQLRETURN OpenBackend(Dbc *dbc) {
 SQLRETURN Connect(Dbc *dbc, const AppText &dsn, const AppText &user, const AppText &password) {
   dbc->settings = Settings();
   dbc->settings.dsn = InputText(dsn);
+  dbc->wideClient = dsn.wide;
   std::string uid = InputText(user), pwd = InputText(password);
   if (!uid.empty()) dbc->settings.given.push_back({"UID", uid});
   if (!pwd.empty()) dbc->settings.given.push_back({"PWD", pwd});
@@ -112,6 +113,7 @@ SQLRETURN DriverConnect(Dbc *dbc, const AppText &in, const AppBuffer &out, SQLSM
   for (const Attribute &a : settings.given)
     if (SameKey(a.key, "DSN")) settings.dsn = a.value;
   dbc->settings = settings;
+  dbc->wideClient = in.wide;
   if (OpenBackend(dbc) == SQL_ERROR) return SQL_ERROR;
   std::string completed;
   for (const Attribute &a : settings.given) completed += (completed.empty() ? "" : ";") + FormatAttribute(a);

@@ -2,13 +2,15 @@
  * ODBC's SQL-to-C rules say: text and bytes in pieces over repeated calls
  * (01004 while some is left, SQL_NO_DATA once all was given), numbers
  * exactly or with 01S07 for a dropped fraction and 22003 out of range,
- * dates and timestamps parsed from their text (22018 when it is none). */
+ * dates and timestamps parsed from their text (22018 when it is none),
+ * exact decimals and GUIDs from their text too. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "core/convert.h"
 #include "core/results.h"
+#include "core/value_text.h"
 
 /* getDataOffset of a column once all of a value was given. */
 static const SQLLEN kAllGiven = -1;
@@ -192,6 +194,33 @@ static SQLRETURN GetMoment(Stmt *stmt, SQLSMALLINT cType, const Value &v, SQLPOI
   return SQL_SUCCESS_WITH_INFO;
 }
 
+/* An exact decimal, every digit of the value's text up to 38 (01S07 when
+ * fraction digits beyond are dropped); its scale is the value's own. */
+static SQLRETURN GetNumeric(Stmt *stmt, const Value &v, SQLPOINTER out, SQLLEN *indicator) {
+  if (v.kind == VALUE_BLOB) return PostError(stmt->diag, "07006", 0, "Restricted data type attribute violation");
+  SQL_NUMERIC_STRUCT n;
+  bool dropped = false;
+  if (!NumericOfText(TextOf(v), &n, &dropped)) {
+    Number ignored;
+    return NumberOfValue(v, &ignored) ? OutOfRange(stmt) : NotANumber(stmt);
+  }
+  WriteUnaligned(out, n);
+  if (indicator) *indicator = sizeof n;
+  if (!dropped) return SQL_SUCCESS;
+  PostInfo(stmt->diag, "01S07", "Fractional truncation");
+  return SQL_SUCCESS_WITH_INFO;
+}
+
+static SQLRETURN GetGuid(Stmt *stmt, const Value &v, SQLPOINTER out, SQLLEN *indicator) {
+  if (v.kind != VALUE_TEXT) return PostError(stmt->diag, "07006", 0, "Restricted data type attribute violation");
+  SQLGUID g;
+  if (!GuidOfText(std::string(v.data, v.size), &g))
+    return PostError(stmt->diag, "22018", 0, "Invalid character value: the text is not a GUID");
+  WriteUnaligned(out, g);
+  if (indicator) *indicator = sizeof g;
+  return SQL_SUCCESS;
+}
+
 /* The C type SQL_C_DEFAULT stands for, by the column's SQL type. */
 static SQLSMALLINT DefaultCType(SQLSMALLINT sqlType) {
   switch (sqlType) {
@@ -202,6 +231,8 @@ static SQLSMALLINT DefaultCType(SQLSMALLINT sqlType) {
     case SQL_TYPE_DATE: return SQL_C_TYPE_DATE;
     case SQL_TYPE_TIMESTAMP: return SQL_C_TYPE_TIMESTAMP;
     case SQL_LONGVARBINARY: return SQL_C_BINARY;
+    case SQL_GUID: return SQL_C_GUID;
+    case SQL_WCHAR: case SQL_WVARCHAR: case SQL_WLONGVARCHAR: return SQL_C_WCHAR;
     default: return SQL_C_CHAR;
   }
 }
@@ -219,7 +250,7 @@ SQLRETURN GetValue(Stmt *stmt, int i, SQLSMALLINT cType, SQLPOINTER out, SQLLEN 
     *indicator = SQL_NULL_DATA;
     return SQL_SUCCESS;
   }
-  if (cType == SQL_C_DEFAULT) cType = DefaultCType(stmt->cursor->Column(i).sqlType);
+  if (cType == SQL_C_DEFAULT) cType = DefaultCType(ClientSqlType(stmt, stmt->cursor->Column(i).sqlType));
   if (fixed && !out) return PostError(stmt->diag, "HY009", 0, "Invalid use of null pointer");
   switch (cType) {
     case SQL_C_CHAR: return GetChar(stmt, i, v, out, size, indicator);
@@ -230,6 +261,8 @@ SQLRETURN GetValue(Stmt *stmt, int i, SQLSMALLINT cType, SQLPOINTER out, SQLLEN 
     case SQL_C_DATE: case SQL_C_TYPE_DATE: case SQL_C_TIME: case SQL_C_TYPE_TIME: case SQL_C_TIMESTAMP:
     case SQL_C_TYPE_TIMESTAMP:
       return GetMoment(stmt, cType, v, out, indicator);
+    case SQL_C_NUMERIC: return GetNumeric(stmt, v, out, indicator);
+    case SQL_C_GUID: return GetGuid(stmt, v, out, indicator);
     default: break;
   }
   Number n;

@@ -15,6 +15,7 @@
 
 #include "backend/backend.h"
 #include "backend/diagnostics.h"
+#include "backend/sql_types.h"
 #include "core/call_watch.h"
 #include "core/group_commit.h"
 #include "core/settings.h"
@@ -36,6 +37,10 @@ struct Dbc {
   Settings settings;
   Charset charset;
   bool autocommit = true;
+  /* Connected through a W entry point: text columns are described with
+   * the wide types, so the client fetches them as SQL_C_WCHAR; an ANSI
+   * client is given the narrow ones, as psqlODBC does. */
+  bool wideClient = false;
   std::vector<struct Stmt *> statements; /* freed by SQLDisconnect if the application did not */
   std::recursive_mutex lock; /* held by every call on the connection and its statements, and by the timer */
   GroupCommit group;
@@ -92,6 +97,11 @@ struct Stmt {
 
 /* The ODBC version the statement's application asked for. */
 inline SQLINTEGER OdbcVersion(const Stmt *stmt) { return stmt->dbc->env->odbcVersion; }
+
+/* A column's SQL type for the statement's application: wide for a
+ * Unicode client; and as it is told the code, in its ODBC version's. */
+inline SQLSMALLINT ClientSqlType(const Stmt *stmt, SQLSMALLINT t) { return stmt->dbc->wideClient ? WideType(t) : t; }
+inline SQLSMALLINT ReportedType(const Stmt *stmt, SQLSMALLINT t) { return AppType(OdbcVersion(stmt), ClientSqlType(stmt, t)); }
 
 /* The handle if it is one of the kind, its diagnostics cleared; else null. */
 Env *EnterEnv(SQLHANDLE h);

@@ -12,7 +12,7 @@
 
 /* Text columns are as wide as the longest value an import writes; clients
  * that size their display by the column are given at most this. */
-enum { DISPLAY_SIZE_FLOAT = 24, DISPLAY_SIZE_TEXT_MAX = 255 };
+enum { DISPLAY_SIZE_FLOAT = 24, DISPLAY_SIZE_TEXT_MAX = 255, GUID_TEXT_SIZE = 36 };
 
 static bool ValidColumn(Stmt *stmt, SQLUSMALLINT column) {
   return stmt->cursor && column >= 1 && column <= stmt->cursor->ColumnCount();
@@ -33,8 +33,10 @@ static SQLLEN DisplaySize(const ColumnInfo &c) {
     case SQL_DOUBLE: return DISPLAY_SIZE_FLOAT;
     case SQL_TYPE_DATE: return 10;
     case SQL_TYPE_TIME: return 8;
-    case SQL_TYPE_TIMESTAMP: return 19;
+    case SQL_TYPE_TIMESTAMP: return c.digits > 0 ? 20 + c.digits : 19;
     case SQL_LONGVARBINARY: return DISPLAY_SIZE_TEXT_MAX;
+    case SQL_GUID: return GUID_TEXT_SIZE;
+    case SQL_NUMERIC: case SQL_DECIMAL: return (SQLLEN)c.size + 2; /* a sign and a point */
     default: return (SQLLEN)(c.size > (SQLULEN)DISPLAY_SIZE_TEXT_MAX ? (SQLULEN)DISPLAY_SIZE_TEXT_MAX : c.size);
   }
 }
@@ -48,6 +50,8 @@ static SQLLEN OctetLength(const ColumnInfo &c) {
     case SQL_TYPE_DATE: case SQL_TYPE_TIME: return 6;
     case SQL_TYPE_TIMESTAMP: return 16;
     case SQL_LONGVARBINARY: return (SQLLEN)c.size;
+    case SQL_GUID: return sizeof(SQLGUID);
+    case SQL_NUMERIC: case SQL_DECIMAL: return (SQLLEN)c.size + 2;
     default: return (SQLLEN)(c.size > 0x1fffffff ? 0x7fffffff : c.size * 4);
   }
 }
@@ -59,7 +63,7 @@ SQLRETURN DescribeCol(Stmt *stmt, SQLUSMALLINT column, const AppBuffer &name, SQ
     return PostError(stmt->diag, "07009", 0, "Invalid descriptor index");
   ColumnInfo info = c->Column(column - 1);
   SQLRETURN rc = CopyOutShort(&stmt->diag, info.name, name, nameLength);
-  if (type) *type = AppType(OdbcVersion(stmt), info.sqlType);
+  if (type) *type = ReportedType(stmt, info.sqlType);
   if (columnSize) *columnSize = info.size;
   if (digits) *digits = info.digits;
   if (nullable) *nullable = info.nullable;
@@ -70,8 +74,8 @@ SQLRETURN DescribeCol(Stmt *stmt, SQLUSMALLINT column, const AppBuffer &name, SQ
 static bool NumberField(Stmt *stmt, const ColumnInfo &c, SQLUSMALLINT field, SQLLEN *value) {
   SQLSMALLINT t = c.sqlType;
   switch (field) {
-    case SQL_DESC_CONCISE_TYPE: *value = AppType(OdbcVersion(stmt), t); return true;
-    case SQL_DESC_TYPE: *value = IsDatetime(t) && OdbcVersion(stmt) != SQL_OV_ODBC2 ? SQL_DATETIME : AppType(OdbcVersion(stmt), t); return true;
+    case SQL_DESC_CONCISE_TYPE: *value = ReportedType(stmt, t); return true;
+    case SQL_DESC_TYPE: *value = IsDatetime(t) && OdbcVersion(stmt) != SQL_OV_ODBC2 ? SQL_DATETIME : ReportedType(stmt, t); return true;
     case SQL_DESC_DATETIME_INTERVAL_CODE: *value = IsDatetime(t) ? DatetimeSubcode(t) : 0; return true;
     case SQL_DESC_DISPLAY_SIZE: *value = DisplaySize(c); return true;
     case SQL_DESC_LENGTH: case SQL_COLUMN_LENGTH: case SQL_DESC_PRECISION: case SQL_COLUMN_PRECISION:
@@ -97,7 +101,7 @@ static std::string TextField(const ColumnInfo &c, SQLUSMALLINT field) {
     case SQL_DESC_TYPE_NAME: case SQL_DESC_LOCAL_TYPE_NAME: return c.typeName;
     case SQL_DESC_TABLE_NAME: case SQL_DESC_BASE_TABLE_NAME: return c.table;
     case SQL_DESC_LITERAL_PREFIX: case SQL_DESC_LITERAL_SUFFIX:
-      return c.sqlType == SQL_VARCHAR || IsDatetime(c.sqlType) ? "'" : "";
+      return IsCharType(c.sqlType) || IsDatetime(c.sqlType) ? "'" : "";
     default: return ""; /* schema and catalog: the engine has none */
   }
 }

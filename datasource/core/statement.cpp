@@ -106,7 +106,7 @@ static SQLRETURN RunPrepared(Stmt *stmt, bool grouped) {
     stmt->cursor = p;
     stmt->state = CURSOR_BEFORE;
   }
-  return converted;
+  return ran == SQL_SUCCESS_WITH_INFO ? ran : converted;
 }
 
 SQLRETURN Prepare(Stmt *stmt, const AppText &sql) {

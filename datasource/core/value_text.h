@@ -16,6 +16,14 @@
 std::string NumericText(const SQL_NUMERIC_STRUCT &n);
 /* "12345678-9abc-def0-1234-56789abcdef0". */
 std::string GuidText(const SQLGUID &g);
+/* The exact decimal a number's text holds ("-123.45", "1.5e-3"): every
+ * digit up to 38, its scale the places after the point. Digits beyond
+ * what 38 can hold are dropped from the fraction, and *dropped says so.
+ * False for text that is no number, or a whole part of over 38 digits. */
+bool NumericOfText(const std::string &text, SQL_NUMERIC_STRUCT *out, bool *dropped);
+/* A GUID's text, "12345678-9abc-def0-0123-456789abcdef" in either case
+ * and with or without braces; false for any other text. */
+bool GuidOfText(const std::string &text, SQLGUID *out);
 /* "HH:MM:SS"; false when a field is out of its range. */
 bool TimeText(const SQL_TIME_STRUCT &t, std::string *out);
 /* Appends ".fffffffff" for nanoseconds, without trailing zeros; nothing

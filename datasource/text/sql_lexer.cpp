@@ -45,8 +45,19 @@ size_t CommentEnd(const std::string &s, size_t i, bool nested) {
   return s.size();
 }
 
+size_t DollarQuotedEnd(const std::string &s, size_t i) {
+  size_t j = i + 1;
+  if (s[i] != '$' || (j < s.size() && isdigit((unsigned char)s[j]))) return i;
+  while (j < s.size() && IsIdentByte(s[j])) j++;
+  if (j >= s.size() || s[j] != '$') return i;
+  size_t tag = j + 1 - i;
+  size_t end = s.find(s.c_str() + i, i + tag, tag);
+  return end == std::string::npos ? s.size() : end + tag;
+}
+
 size_t SqlTokenLength(const std::string &s, size_t i) {
   char c = s[i];
+  if (c == '$' && DollarQuotedEnd(s, i) > i) return DollarQuotedEnd(s, i) - i;
   if (c == '"' || c == '\'' || c == '`' || c == '[') return QuotedEnd(s, i, c == '[' ? ']' : c, false) - i;
   if (IsCommentStart(s, i)) return CommentEnd(s, i, false) - i;
   size_t j = i;

@@ -2,7 +2,8 @@
  * whole: quoted runs, comments and words. The type-word rewrite and the
  * statement splitter read the tokens of generic SQL with it; the
  * PostgreSQL scan adds that server's own forms (E'' escapes, nested
- * comments, dollar quotes) on top of the same pieces. */
+ * comments) on top of the same pieces. Dollar quotes are stepped over
+ * everywhere: no other engine's SQL starts a token with "$$" or "$tag$". */
 #ifndef LUMETRA_DS_SQL_LEXER_H
 #define LUMETRA_DS_SQL_LEXER_H
 
@@ -27,8 +28,15 @@ bool IsCommentStart(const std::string &s, size_t i);
  * it has none. nested: block comments nest, as in PostgreSQL. */
 size_t CommentEnd(const std::string &s, size_t i, bool nested);
 
+/* The end of the dollar-quoted run that starts at s[i], $$body$$ or
+ * $tag$body$tag$ as PostgreSQL writes function bodies; i itself when
+ * none starts there ($1 is a parameter). An unclosed run ends with the
+ * text. */
+size_t DollarQuotedEnd(const std::string &s, size_t i);
+
 /* The length of the token at s[i] in generic SQL: a run quoted by ", ',
- * ` or [ ], a comment, a word (which may hold '$'), or a single byte. */
+ * ` or [ ], a dollar-quoted run, a comment, a word (which may hold '$'),
+ * or a single byte. */
 size_t SqlTokenLength(const std::string &s, size_t i);
 
 #endif

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dsn_environment.h"
+#include "odbc_session.h"
 
 TempDsn *g_dsn;
 
@@ -18,24 +19,7 @@ namespace {
 
 const auto *const kEnvironment = ::testing::AddGlobalTestEnvironment(new DsnEnvironment);
 
-struct Session {
-  SQLHENV env = SQL_NULL_HENV;
-  SQLHDBC dbc = SQL_NULL_HDBC;
-  SQLHSTMT stmt = SQL_NULL_HSTMT;
-  Session() {
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    EXPECT_EQ(SQLConnect(dbc, (SQLCHAR *)"Lumetra Data Source", SQL_NTS, nullptr, 0, nullptr, 0), SQL_SUCCESS);
-    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
-  }
-  ~Session() {
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
-  }
-};
+using Session = Odbc3Session;
 
 /* One parameter sent at execution: its types and the pieces sent. */
 struct Sent {
@@ -56,6 +40,7 @@ TEST(DataAtExecution, PiecesBecomeTheValue) {
      "\xce\xa9\xce\xbc\xce\xa9\xce\xbc|-42"},
   };
   Session s; /* the first connection makes the database */
+  ASSERT_EQ(s.connected, SQL_SUCCESS);
   ASSERT_EQ(g_dsn->Exec("CREATE TABLE sent(a TEXT, b TEXT)"), "");
   for (const auto &c : cases) {
     ASSERT_EQ(g_dsn->Exec("DELETE FROM sent"), "");

@@ -1,7 +1,7 @@
 /* fetch_test.cpp: what other clients read back through the driver
  * manager: every C type from every stored kind, with ODBC's truncation
  * rules, long text in pieces, bound columns, the described types of an
- * imported table, and the catalog. */
+ * imported table, exact decimals and GUIDs, and the catalog. */
 #include <gtest/gtest.h>
 #include <string.h>
 
@@ -17,33 +17,7 @@ namespace {
 const auto *const kEnvironment = ::testing::AddGlobalTestEnvironment(new DsnEnvironment);
 
 /* An ODBC 3 session over the imported shape of table "kinds". */
-struct Reader {
-  SQLHENV env = SQL_NULL_HENV;
-  SQLHDBC dbc = SQL_NULL_HDBC;
-  SQLHSTMT stmt = SQL_NULL_HSTMT;
-  Reader() {
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    EXPECT_EQ(SQLConnect(dbc, (SQLCHAR *)"Lumetra Data Source", SQL_NTS, nullptr, 0, nullptr, 0), SQL_SUCCESS);
-    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
-  }
-  ~Reader() {
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
-  }
-  SQLRETURN Exec(const std::string &sql) {
-    SQLFreeStmt(stmt, SQL_CLOSE);
-    return SQLExecDirect(stmt, (SQLCHAR *)sql.c_str(), SQL_NTS);
-  }
-  std::string State() {
-    SQLCHAR state[6] = "";
-    SQLGetDiagRec(SQL_HANDLE_STMT, stmt, 1, state, nullptr, nullptr, 0, nullptr);
-    return (char *)state;
-  }
-};
+using Reader = Odbc3Session;
 
 class Fetch : public ::testing::Test {
  protected:
@@ -91,6 +65,77 @@ TEST_F(Fetch, EveryCTypeFromEveryKind) {
     if (rc == SQL_ERROR) continue;
     EXPECT_EQ(std::string(out, c.bytes.size()), c.bytes) << what;
     EXPECT_EQ(indicator, c.indicator) << what;
+  }
+}
+
+/* The bytes of a SQL_NUMERIC_STRUCT with a magnitude below 2^64. */
+std::string NumericBytes(int precision, int scale, bool positive, unsigned long long magnitude) {
+  SQL_NUMERIC_STRUCT n;
+  memset(&n, 0, sizeof n);
+  n.precision = (SQLCHAR)precision, n.scale = (SQLSCHAR)scale, n.sign = positive;
+  for (int i = 0; i < 8; i++) n.val[i] = (SQLCHAR)(magnitude >> (8 * i));
+  return std::string((const char *)&n, sizeof n);
+}
+
+/* Exact decimals and GUIDs from numbers and from their text. */
+TEST_F(Fetch, ExactDecimalsAndGuids) {
+  SQLGUID guid = {0x12345678, 0x9abc, 0xdef0, {0x01, 0x23, 0x45, 0x67, 0x89, 0xab, 0xcd, 0xef}};
+  const std::string guidBytes((const char *)&guid, sizeof guid);
+  const struct { const char *expression; SQLSMALLINT cType; SQLRETURN rc; const char *state; std::string bytes; } cases[] = {
+    {"'123.456'", SQL_C_NUMERIC, SQL_SUCCESS, "", NumericBytes(6, 3, true, 123456)},
+    {"-1234", SQL_C_NUMERIC, SQL_SUCCESS, "", NumericBytes(4, 0, false, 1234)},
+    {"2.5", SQL_C_NUMERIC, SQL_SUCCESS, "", NumericBytes(2, 1, true, 25)},
+    {"'0.123456789012345678901234567890123456789'", SQL_C_NUMERIC, SQL_SUCCESS_WITH_INFO, "01S07", ""},
+    {"'1e40'", SQL_C_NUMERIC, SQL_ERROR, "22003", ""},
+    {"'abc'", SQL_C_NUMERIC, SQL_ERROR, "22018", ""},
+    {"x'01'", SQL_C_NUMERIC, SQL_ERROR, "07006", ""},
+    {"'12345678-9ABC-def0-0123-456789abcdef'", SQL_C_GUID, SQL_SUCCESS, "", guidBytes},
+    {"'{12345678-9abc-def0-0123-456789abcdef}'", SQL_C_GUID, SQL_SUCCESS, "", guidBytes},
+    {"'12345678-9abc-def0-0123-456789abcdeg'", SQL_C_GUID, SQL_ERROR, "22018", ""},
+    {"42", SQL_C_GUID, SQL_ERROR, "07006", ""},
+  };
+  Reader r;
+  for (const auto &c : cases) {
+    ASSERT_EQ(r.Exec(std::string("SELECT ") + c.expression), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(r.stmt), SQL_SUCCESS);
+    char out[32];
+    memset(out, 0x55, sizeof out);
+    SQLLEN indicator = 0;
+    SQLRETURN rc = SQLGetData(r.stmt, 1, c.cType, out, sizeof out, &indicator);
+    EXPECT_EQ(rc, c.rc) << c.expression;
+    if (*c.state) {
+      EXPECT_EQ(r.State(), c.state) << c.expression;
+    }
+    if (rc == SQL_ERROR) continue;
+    EXPECT_EQ(indicator, c.cType == SQL_C_GUID ? (SQLLEN)sizeof(SQLGUID) : (SQLLEN)sizeof(SQL_NUMERIC_STRUCT));
+    if (!c.bytes.empty()) {
+      EXPECT_EQ(std::string(out, c.bytes.size()), c.bytes) << c.expression;
+    }
+  }
+}
+
+/* Whether a result column takes NULL, by SQLDescribeCol and by
+ * SQLColAttribute alike: a NOT NULL column of a table (through a view or
+ * an alias too) does not, any other column or expression may. */
+TEST_F(Fetch, NullabilityOfResultColumns) {
+  Reader r;
+  ASSERT_EQ(r.Exec("CREATE TABLE strict(a INTEGER NOT NULL, b TEXT)"), SQL_SUCCESS);
+  ASSERT_EQ(r.Exec("CREATE VIEW strict_view AS SELECT a AS x, b FROM strict"), SQL_SUCCESS);
+  const struct { const char *query; SQLSMALLINT nullable[3]; } cases[] = {
+    {"SELECT a, b, a + 1 FROM strict", {SQL_NO_NULLS, SQL_NULLABLE, SQL_NULLABLE}},
+    {"SELECT a AS renamed, 1, b FROM strict", {SQL_NO_NULLS, SQL_NULLABLE, SQL_NULLABLE}},
+    {"SELECT x, b, max(x) FROM strict_view", {SQL_NO_NULLS, SQL_NULLABLE, SQL_NULLABLE}},
+  };
+  for (const auto &c : cases) {
+    ASSERT_EQ(r.Exec(c.query), SQL_SUCCESS) << c.query;
+    for (SQLUSMALLINT i = 0; i < 3; i++) {
+      SQLSMALLINT described = -1;
+      SQLLEN attribute = -1;
+      ASSERT_EQ(SQLDescribeCol(r.stmt, i + 1, nullptr, 0, nullptr, nullptr, nullptr, nullptr, &described), SQL_SUCCESS);
+      ASSERT_EQ(SQLColAttribute(r.stmt, i + 1, SQL_DESC_NULLABLE, nullptr, 0, nullptr, &attribute), SQL_SUCCESS);
+      EXPECT_EQ(described, c.nullable[i]) << c.query << ", column " << i + 1;
+      EXPECT_EQ(attribute, c.nullable[i]) << c.query << ", column " << i + 1;
+    }
   }
 }
 

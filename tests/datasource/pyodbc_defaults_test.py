@@ -4,7 +4,10 @@ SQL_C_WCHAR, against a temporary data source: text beyond Latin-1 and
 beyond the BMP in SQL, names and values, column names without trailing
 NULs, the catalog, and messages; integers beyond 32 bits read back
 exactly; Decimal, uuid, time and datetime parameters with their every
-digit, and a long value sent at execution.
+digit, and a long value sent at execution; nullability of result columns
+and row counts; on PostgreSQL timestamptz, numeric and uuid columns and
+the server's own type names, dollar-quoted function bodies and the
+server's notices as messages.
 
     pyodbc_defaults_test.py <liblumetraodbc.so> [postgres]
 
@@ -74,6 +77,8 @@ def unicode_checks(cursor):
     check("a parameter beyond the BMP", found, 1)
 
     check("the table in the catalog", [t.table_name for t in cursor.tables(table=OMEGA)], [OMEGA])
+    check("text columns are wide for a Unicode client", [c.data_type for c in cursor.columns(table=OMEGA)],
+          [pyodbc.SQL_WVARCHAR, pyodbc.SQL_BIGINT])
     check("its columns in the catalog", [c.column_name for c in cursor.columns(table=OMEGA)],
           [OMEGA, "n\U0001f31c"])
 
@@ -108,6 +113,74 @@ def value_checks(cnxn, cursor):
     check("64-bit integers through pyodbc",
           [r[0] for r in cursor.execute("SELECT i FROM kinds WHERE k = 'int64' ORDER BY i").fetchall()],
           [-(2 ** 63), 3000000000, 9007199254740993, 2 ** 63 - 1])
+
+
+def ansi_checks(cursor):
+    """The same table read by an ANSI client: narrow types, UTF-8 text."""
+    rows = [tuple(r) for r in cursor.execute(f'SELECT * FROM "{OMEGA}" ORDER BY 2').fetchall()]
+    check("an ANSI client reads the values", rows, [(MOON, 1), (MOON, 2)])
+    check("text columns are narrow for an ANSI client", [c.data_type for c in cursor.columns(table=OMEGA)],
+          [pyodbc.SQL_VARCHAR, pyodbc.SQL_BIGINT])
+
+
+def metadata_checks(cursor):
+    cursor.execute(f"CREATE TABLE facts (id {INT64} NOT NULL, note TEXT)")
+    cursor.execute("INSERT INTO facts VALUES (1, 'a'), (2, 'b'), (3, NULL)")
+    cursor.execute("SELECT id, note, id + 1 AS next, 'x' AS word FROM facts")
+    # a NOT NULL column, a column without it, expressions (which may be NULL)
+    check("nullability of result columns", [d[6] for d in cursor.description], [False, True, True, True])
+    check("nullability in the catalog", [c.nullable for c in cursor.columns(table="facts")], [0, 1])
+    cursor.fetchall()
+    counts = [("UPDATE facts SET note = 'c' WHERE id >= 2", (), 2),
+              ("UPDATE facts SET note = ? WHERE id >= ?", ("d", 1), 3),
+              ("DELETE FROM facts WHERE id = ?", (3,), 1),
+              ("DELETE FROM facts WHERE id > 5", (), 0),
+              ("DELETE FROM facts WHERE id = 2", (), 1),
+              ("CREATE TABLE counted (n int)", (), 0)]  # none changed, whatever the statement before
+    if postgres:  # the rows of a query, and no count for a command without one, as psqlODBC counts them
+        counts += [("SELECT * FROM facts", (), 1), ("SELECT * FROM facts WHERE id = ?", (7,), 0),
+                   ("DROP TABLE counted", (), -1), ("SET TIME ZONE 'UTC'", (), -1)]
+    for sql, params, want in counts:
+        check(f"the row count of {sql}", cursor.execute(sql, *params).rowcount, want)
+
+
+def postgres_type_checks(cursor):
+    # a timestamptz reads in the session's time zone, here 5:45 ahead of UTC
+    cursor.execute("SET TIME ZONE 'Asia/Kathmandu'")
+    cursor.execute("CREATE TABLE typed (i int4, tz timestamptz, money numeric(12,3), n numeric, id uuid, "
+                   "v varchar(20), t text)")
+    cursor.execute("INSERT INTO typed VALUES (1, '2026-12-08 12:00:00.5+00', 123456789.125, "
+                   "-12345678901234567890.123456789, '12345678-9abc-def0-0123-456789abcdef', 'v', 't')")
+    row = cursor.execute("SELECT tz, money, n, id, tz::text FROM typed").fetchone()
+    check("a timestamptz in the session's zone", row[0], datetime.datetime(2026, 12, 8, 17, 45, 0, 500000))
+    check("a numeric(12,3)", row[1], decimal.Decimal("123456789.125"))
+    check("a numeric without precision", row[2], decimal.Decimal("-12345678901234567890.123456789"))
+    check("a uuid, in capitals as psqlODBC gives it", row[3], "12345678-9ABC-DEF0-0123-456789ABCDEF")
+    check("a timestamptz's text keeps its zone", row[4], "2026-12-08 17:45:00.5+05:45")
+    check("described types", [(d[1], d[4], d[5]) for d in cursor.description[:4]],
+          [(datetime.datetime, 26, 6), (decimal.Decimal, 12, 3), (decimal.Decimal, 28, 6), (str, 36, 0)])
+    moment = datetime.datetime(1999, 12, 31, 23, 59, 58, 999999)
+    given = (2, moment, decimal.Decimal("-0.125"), decimal.Decimal("1E-20"), uuid.UUID(int=2 ** 128 - 1))
+    cursor.execute("INSERT INTO typed (i, tz, money, n, id) VALUES (?, ?, ?, ?, ?)", *given)
+    check("the same values as parameters, read back", tuple(cursor.execute(
+        "SELECT i, tz, money, n, id FROM typed WHERE i = 2").fetchone()),
+          (2, moment, decimal.Decimal("-0.125"), decimal.Decimal("1E-20"), "FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF"))
+    check("the server's own type names in the catalog", [c.type_name for c in cursor.columns(table="typed")],
+          ["int4", "timestamptz", "numeric", "numeric", "uuid", "varchar", "text"])
+
+
+def postgres_sql_checks(cursor):
+    # a function body in dollar quotes, with semicolons of its own
+    cursor.execute("CREATE FUNCTION tell(n int) RETURNS int AS $body$ BEGIN "
+                   "RAISE INFO 'info %', n; RAISE NOTICE $$notice; 'quoted'$$; "
+                   "RAISE WARNING 'warning' USING ERRCODE = '01007'; RETURN n + 1; END $body$ LANGUAGE plpgsql")
+    check("a function with a dollar-quoted body", cursor.execute("SELECT tell(?)", 41).fetchval(), 42)
+    check("its notices as messages", [(m[0][:7], m[1]) for m in cursor.messages],
+          [("[01000]", "[Lumetra] PostgreSQL: INFO: info 41"),
+           ("[01000]", "[Lumetra] PostgreSQL: NOTICE: notice; 'quoted'"),
+           ("[01007]", "[Lumetra] PostgreSQL: WARNING: warning")])
+    check("dollar quotes in a query", cursor.execute("SELECT $$a;?$$ || $t$'$$'$t$").fetchval(), "a;?'$$'")
+    check("no messages without notices", cursor.execute("SELECT 1").messages, [])
 
 
 def sqlite3_checks(cursor, database):
@@ -148,6 +221,15 @@ with tempfile.TemporaryDirectory() as work:
         check("the backend", cnxn.getinfo(pyodbc.SQL_DBMS_NAME), "PostgreSQL" if postgres else "SQLite")
         unicode_checks(cursor)
         value_checks(cnxn, cursor)
+        metadata_checks(cursor)
+        ansi = pyodbc.connect("DSN=Lumetra Data Source", autocommit=True, ansi=True)
+        ansi.setdecoding(pyodbc.SQL_CHAR, encoding="utf-8")
+        ansi.setencoding(encoding="utf-8")
+        ansi_checks(ansi.cursor())
+        ansi.close()
+        if postgres:
+            postgres_type_checks(cursor)
+            postgres_sql_checks(cursor)
         if not postgres:
             sqlite3_checks(cursor, os.path.join(work, "dsn", "lumetra.db"))
         cnxn.close()

@@ -7,7 +7,9 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "dsn_environment.h"
 
@@ -31,17 +33,19 @@ std::u16string U(const SQLWCHAR *s) {
 const std::u16string kOmega = u"Ωμέγα";         /* 5 characters, each 2 bytes in UTF-8 */
 const std::u16string kMoon = u"Ωμέγα 🌜";      /* 8 UTF-16 units: the moon is a surrogate pair */
 
-/* An ODBC 3 session made through the W calls. */
+/* An ODBC 3 session made through the W calls, or connected as an ANSI
+ * client (ansi) and then calling the W functions. */
 struct WideSession {
   SQLHENV env = SQL_NULL_HENV;
   SQLHDBC dbc = SQL_NULL_HDBC;
   SQLHSTMT stmt = SQL_NULL_HSTMT;
-  WideSession() {
+  explicit WideSession(bool ansi = false) {
     SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
     SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
     SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
     WString dsn = W(u"Lumetra Data Source");
-    EXPECT_EQ(SQLConnectW(dbc, dsn.data(), SQL_NTS, nullptr, 0, nullptr, 0), SQL_SUCCESS);
+    if (ansi) EXPECT_EQ(SQLConnect(dbc, (SQLCHAR *)"Lumetra Data Source", SQL_NTS, nullptr, 0, nullptr, 0), SQL_SUCCESS);
+    else EXPECT_EQ(SQLConnectW(dbc, dsn.data(), SQL_NTS, nullptr, 0, nullptr, 0), SQL_SUCCESS);
     SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
   }
   ~WideSession() {
@@ -121,6 +125,63 @@ TEST_F(Wide, RoundTripsThroughTheWCalls) {
             SQL_SUCCESS);
   EXPECT_EQ(U(field), u"42S02");
   EXPECT_EQ(bytes, 10);
+}
+
+/* A client connected through the W calls is given text columns with the
+ * wide types, everywhere a type is described, and SQL_C_DEFAULT fetches
+ * them as SQL_C_WCHAR; an ANSI client keeps the narrow types. SQL_C_CHAR
+ * stays UTF-8 for both. */
+TEST_F(Wide, TextTypesAreWideForAUnicodeClient) {
+  for (bool ansi : {false, true}) {
+    WideSession s(ansi);
+    SQLSMALLINT text = ansi ? SQL_VARCHAR : SQL_WVARCHAR;
+    ASSERT_EQ(s.Exec(u"SELECT \"Ωμέγα\", \"a🌜\" FROM \"Ωμέγα\""), SQL_SUCCESS);
+    SQLSMALLINT type = 0, nullable = -1;
+    SQLLEN concise = 0, verbose = 0;
+    ASSERT_EQ(SQLDescribeColW(s.stmt, 1, nullptr, 0, nullptr, &type, nullptr, nullptr, &nullable), SQL_SUCCESS);
+    EXPECT_EQ(type, text) << ansi;
+    EXPECT_EQ(nullable, SQL_NULLABLE) << ansi;
+    SQLColAttributeW(s.stmt, 1, SQL_DESC_CONCISE_TYPE, nullptr, 0, nullptr, &concise);
+    SQLColAttributeW(s.stmt, 1, SQL_DESC_TYPE, nullptr, 0, nullptr, &verbose);
+    EXPECT_EQ(concise, text) << ansi;
+    EXPECT_EQ(verbose, text) << ansi;
+    ASSERT_EQ(SQLDescribeColW(s.stmt, 2, nullptr, 0, nullptr, &type, nullptr, nullptr, nullptr), SQL_SUCCESS);
+    EXPECT_EQ(type, SQL_BIGINT) << ansi;
+
+    ASSERT_EQ(SQLFetch(s.stmt), SQL_SUCCESS);
+    char utf8[32] = "";
+    SQLLEN length = 0;
+    ASSERT_EQ(SQLGetData(s.stmt, 1, SQL_C_CHAR, utf8, sizeof utf8, &length), SQL_SUCCESS);
+    EXPECT_STREQ(utf8, "\xce\xa9\xce\xbc\xce\xad\xce\xb3\xce\xb1 \xf0\x9f\x8c\x9c") << ansi;
+
+    SQLFreeStmt(s.stmt, SQL_CLOSE);
+    WString table = W(u"Ωμέγα");
+    ASSERT_EQ(SQLColumnsW(s.stmt, nullptr, 0, nullptr, 0, table.data(), SQL_NTS, nullptr, 0), SQL_SUCCESS);
+    SQLSMALLINT dataType = 0;
+    ASSERT_EQ(SQLFetch(s.stmt), SQL_SUCCESS);
+    ASSERT_EQ(SQLGetData(s.stmt, 5, SQL_C_SSHORT, &dataType, 0, nullptr), SQL_SUCCESS);
+    EXPECT_EQ(dataType, text) << ansi;
+
+    /* the type list: ordered by type code, the wide text type offered only to a Unicode client */
+    SQLFreeStmt(s.stmt, SQL_CLOSE);
+    ASSERT_EQ(SQLGetTypeInfoW(s.stmt, SQL_ALL_TYPES), SQL_SUCCESS);
+    std::vector<SQLSMALLINT> codes;
+    while (SQLFetch(s.stmt) == SQL_SUCCESS) {
+      ASSERT_EQ(SQLGetData(s.stmt, 2, SQL_C_SSHORT, &dataType, 0, nullptr), SQL_SUCCESS);
+      codes.push_back(dataType);
+    }
+    EXPECT_TRUE(std::is_sorted(codes.begin(), codes.end())) << ansi;
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), SQL_WVARCHAR), ansi ? 0 : 1);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), SQL_VARCHAR), 1);
+  }
+  /* SQL_C_DEFAULT of a wide column is SQL_C_WCHAR */
+  WideSession s;
+  ASSERT_EQ(s.Exec(u"SELECT \"Ωμέγα\" FROM \"Ωμέγα\""), SQL_SUCCESS);
+  ASSERT_EQ(SQLFetch(s.stmt), SQL_SUCCESS);
+  SQLWCHAR wide[32] = {0};
+  SQLLEN length = 0;
+  ASSERT_EQ(SQLGetData(s.stmt, 1, SQL_C_DEFAULT, wide, sizeof wide, &length), SQL_SUCCESS);
+  EXPECT_EQ(U(wide), kMoon);
 }
 
 /* Names and text answers with their exact lengths, no trailing NULs; a

@@ -161,9 +161,10 @@ TEST(PgValues, ExactBothWaysWithTheSqliteBackendsTypes) {
   ASSERT_EQ(SQLFreeStmt(s.hstmt, SQL_RESET_PARAMS), SQL_SUCCESS);
   ASSERT_EQ(s.Exec("SELECT * FROM vals"), SQL_SUCCESS) << s.Error();
   /* The session is ODBC 2's, as the utility's: its date and time types. */
-  const SQLSMALLINT kTypes[] = {SQL_BIGINT, SQL_INTEGER, SQL_SMALLINT, SQL_DOUBLE, SQL_DOUBLE,
+  /* numeric without a precision as psqlODBC describes it; timestamps keep microseconds */
+  const SQLSMALLINT kTypes[] = {SQL_BIGINT, SQL_INTEGER, SQL_SMALLINT, SQL_DOUBLE, SQL_NUMERIC,
                                 SQL_VARCHAR, SQL_VARCHAR, SQL_TIMESTAMP, SQL_DATE, SQL_LONGVARBINARY};
-  const SQLULEN kSizes[] = {19, 10, 5, 15, 15, 32767, 20, 19, 10, 2147483647};
+  const SQLULEN kSizes[] = {19, 10, 5, 15, 28, 32767, 20, 26, 10, 2147483647};
   for (SQLUSMALLINT col = 1; col <= 10; col++) {
     SQLSMALLINT type = 0;
     SQLULEN size = 0;
@@ -222,6 +223,20 @@ TEST(PgValues, MarkersOutsideLiteralsOnly) {
   EXPECT_STREQ(v[1], "?");
   EXPECT_STREQ(v[2], "?");
   EXPECT_STREQ(v[3], "'?");
+}
+
+/* A result column's type by the server's own name, for the types the
+ * driver knows and for those it does not. */
+TEST(PgValues, ResultColumnsNameTheServersTypes) {
+  OdbcSession s;
+  ASSERT_EQ(s.Exec("SELECT 1::int4, 'x'::varchar, now(), 1.5, '{}'::json, '127.0.0.1'::inet, 'x'::text"),
+            SQL_SUCCESS) << s.Error();
+  const char *const names[] = {"int4", "varchar", "timestamptz", "numeric", "json", "inet", "text"};
+  for (SQLUSMALLINT c = 1; c <= 7; c++) {
+    char name[32] = "";
+    ASSERT_EQ(SQLColAttribute(s.hstmt, c, SQL_DESC_TYPE_NAME, name, sizeof name, nullptr, nullptr), SQL_SUCCESS);
+    EXPECT_STREQ(name, names[c - 1]) << "column " << c;
+  }
 }
 
 /* Fractions of a second: microseconds kept, a nanosecond more dropped

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """pyodbc, a real ODBC client, reads what the built program imported: a
 file with Latin-1 names and text and every column kind, through the DSN
-and through a DSN-less connection string, as str, int and datetime.
+and through a DSN-less connection string, as str, int and datetime; as a
+Unicode client (the W calls) and as an ANSI one.
 
     pyodbc_client_test.py <lumetra-import> <liblumetraodbc.so>
 """
@@ -27,11 +28,12 @@ EXPECTED_ROWS = [
     ("Zo\xe9", "\xc9l\xe8ve", None, "17:45", 1, 0, "", -7, 50),
 ]
 # SQLite keeps 64 bits in any INTEGER column: I4 reads as BIGINT there.
-EXPECTED_COLUMNS = [
-    ("Nom", pyodbc.SQL_VARCHAR), ("Pr\xe9nom", pyodbc.SQL_VARCHAR), ("N\xe9", pyodbc.SQL_TYPE_TIMESTAMP),
-    ("Heure", pyodbc.SQL_VARCHAR), ("M.", pyodbc.SQL_SMALLINT), ("Vip", pyodbc.SQL_SMALLINT),
-    ("Tags", pyodbc.SQL_VARCHAR), ("Montant", pyodbc.SQL_BIGINT), ("Prix", pyodbc.SQL_BIGINT),
-]
+# Text is described with the wide type to a client that connected through
+# the W calls (pyodbc's default), with the narrow one to an ANSI client.
+def expected_columns(text):
+    return [("Nom", text), ("Pr\xe9nom", text), ("N\xe9", pyodbc.SQL_TYPE_TIMESTAMP),
+            ("Heure", text), ("M.", pyodbc.SQL_SMALLINT), ("Vip", pyodbc.SQL_SMALLINT),
+            ("Tags", text), ("Montant", pyodbc.SQL_BIGINT), ("Prix", pyodbc.SQL_BIGINT)]
 
 failures = []
 
@@ -54,18 +56,24 @@ with tempfile.TemporaryDirectory() as work:
     run = subprocess.run([program, path], env=env, capture_output=True)
     check("program exit status", run.returncode, 0)
 
-    for connection in ["DSN=Lumetra Data Source",
-                       f"DRIVER={{{driver}}};Database={work}/dsn/lumetra.db"]:
-        cnxn = pyodbc.connect(connection)
+    for connection, ansi in [("DSN=Lumetra Data Source", False),
+                             (f"DRIVER={{{driver}}};Database={work}/dsn/lumetra.db", False),
+                             ("DSN=Lumetra Data Source", True)]:
+        cnxn = pyodbc.connect(connection, ansi=ansi)
+        if ansi:  # an ANSI client reads SQL_C_CHAR in UTF-8, the DSN's Charset
+            cnxn.setdecoding(pyodbc.SQL_CHAR, encoding="utf-8")
+            cnxn.setencoding(encoding="utf-8")
+        connection += " (ANSI)" if ansi else ""
         cursor = cnxn.cursor()
         rows = [tuple(r) for r in cursor.execute('SELECT * FROM "people"').fetchall()]
         check(f"{connection}: rows", rows, EXPECTED_ROWS)
         check(f"{connection}: types", [type(v) for v in rows[0]],
               [str, str, datetime.datetime, str, int, int, str, int, int])
         columns = [(c.column_name, c.data_type) for c in cursor.columns(table="people")]
-        check(f"{connection}: columns", columns, EXPECTED_COLUMNS)
+        want = expected_columns(pyodbc.SQL_VARCHAR if ansi else pyodbc.SQL_WVARCHAR)
+        check(f"{connection}: columns", columns, want)
         check(f"{connection}: ordinals", [c.ordinal_position for c in cursor.columns(table="people")],
-              list(range(1, len(EXPECTED_COLUMNS) + 1)))
+              list(range(1, len(want) + 1)))
         found = cursor.execute('SELECT "Nom" FROM "people" WHERE "Pr\xe9nom" = ?', "\xc9l\xe8ve").fetchval()
         check(f"{connection}: a Unicode parameter", found, "Zo\xe9")
         cnxn.close()

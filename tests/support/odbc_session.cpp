@@ -1,4 +1,5 @@
-/* odbc_session.cpp: the utility's connect and teardown sequence. */
+/* odbc_session.cpp: the utility's connect and teardown sequence, and an
+ * ODBC 3 client's. */
 #include "odbc_session.h"
 
 OdbcSession::OdbcSession() {
@@ -26,4 +27,30 @@ std::string OdbcSession::Error(bool withStatement) const {
 
 RETCODE OdbcSession::Exec(const std::string &sql) {
   return SQLExecDirect(hstmt, (SQLCHAR *)sql.c_str(), SQL_NTS);
+}
+
+Odbc3Session::Odbc3Session() {
+  SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+  SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
+  SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+  connected = SQLConnect(dbc, (SQLCHAR *)"Lumetra Data Source", SQL_NTS, nullptr, 0, nullptr, 0);
+  SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+}
+
+Odbc3Session::~Odbc3Session() {
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  SQLDisconnect(dbc);
+  SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+  SQLFreeHandle(SQL_HANDLE_ENV, env);
+}
+
+SQLRETURN Odbc3Session::Exec(const std::string &sql) {
+  SQLFreeStmt(stmt, SQL_CLOSE);
+  return SQLExecDirect(stmt, (SQLCHAR *)sql.c_str(), SQL_NTS);
+}
+
+std::string Odbc3Session::State() {
+  SQLCHAR state[6] = "";
+  SQLGetDiagRec(SQL_HANDLE_STMT, stmt, 1, state, nullptr, nullptr, 0, nullptr);
+  return (char *)state;
 }

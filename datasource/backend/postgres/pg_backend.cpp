@@ -16,6 +16,7 @@
  * else runs. When the server refuses one, the rows before it are sent
  * again from the kept lines and stay in the batch, and the call that
  * ended the COPY reports the refusal and which row it was. */
+#include <ctype.h>
 #include <libpq-fe.h>
 #include <math.h>
 #include <stdio.h>
@@ -25,6 +26,7 @@
 
 #include <charconv>
 #include <functional>
+#include <map>
 
 #include "backend/backend.h"
 #include "backend/postgres/pg_sql.h"
@@ -35,55 +37,72 @@ namespace {
 enum : Oid {
   BOOL_OID = 16, BYTEA_OID = 17, NAME_OID = 19, INT8_OID = 20, INT2_OID = 21, INT4_OID = 23, TEXT_OID = 25,
   OID_OID = 26, FLOAT4_OID = 700, FLOAT8_OID = 701, BPCHAR_OID = 1042, VARCHAR_OID = 1043, DATE_OID = 1082,
-  TIME_OID = 1083, TIMESTAMP_OID = 1114, TIMESTAMPTZ_OID = 1184, NUMERIC_OID = 1700,
+  TIME_OID = 1083, TIMESTAMP_OID = 1114, TIMESTAMPTZ_OID = 1184, NUMERIC_OID = 1700, UUID_OID = 2950,
 };
+
+/* A numeric without a precision, described as psqlODBC does; the digits
+ * of a second's fraction that timestamps keep, and the characters of one
+ * without a fraction, "YYYY-MM-DD HH:MM:SS". */
+enum { NUMERIC_DEFAULT_PRECISION = 28, NUMERIC_DEFAULT_SCALE = 6, MICROS_DIGITS = 6, TIMESTAMP_SECONDS_SIZE = 19 };
 
 /* By TypeWordId. */
 const char *const kTypeNames[TYPE_WORD_COUNT] = {"text", "text", "integer", "smallint", "timestamp"};
 
+/* The server's own names, as the catalog gives them. */
 const TypeFact kTypes[] = {
   {"text", SQL_VARCHAR, TEXT_COLUMN_SIZE, "'", "'", nullptr},
-  {"integer", SQL_INTEGER, 10, nullptr, nullptr, nullptr},
-  {"smallint", SQL_SMALLINT, 5, nullptr, nullptr, nullptr},
-  {"bigint", SQL_BIGINT, 19, nullptr, nullptr, nullptr},
-  {"double precision", SQL_DOUBLE, 15, nullptr, nullptr, nullptr},
+  {"varchar", SQL_VARCHAR, TEXT_COLUMN_SIZE, "'", "'", "max. length"},
+  {"int4", SQL_INTEGER, 10, nullptr, nullptr, nullptr},
+  {"int2", SQL_SMALLINT, 5, nullptr, nullptr, nullptr},
+  {"int8", SQL_BIGINT, 19, nullptr, nullptr, nullptr},
+  {"float8", SQL_DOUBLE, 15, nullptr, nullptr, nullptr},
+  {"numeric", SQL_NUMERIC, 1000, nullptr, nullptr, "precision, scale"},
   {"date", SQL_TYPE_DATE, 10, "'", "'", nullptr},
+  {"time", SQL_TYPE_TIME, 8, "'", "'", nullptr},
   {"timestamp", SQL_TYPE_TIMESTAMP, TIMESTAMP_MICROS_SIZE, "'", "'", nullptr},
+  {"timestamptz", SQL_TYPE_TIMESTAMP, TIMESTAMP_MICROS_SIZE, "'", "'", nullptr},
+  {"uuid", SQL_GUID, 36, "'", "'", nullptr},
   {"bytea", SQL_LONGVARBINARY, BLOB_COLUMN_SIZE, "'\\x", "'", nullptr},
 };
 
-/* How a column of a type is described and how its text is read. */
-enum Reading { READ_TEXT, READ_INTEGER, READ_REAL, READ_BOOL, READ_BYTEA };
+/* How a column of a type is described and how its text is read. A
+ * timestamptz comes in the session's time zone, which its offset names:
+ * it is read as that zone's local time, as psqlODBC reads it. A uuid's
+ * text is given in capitals, as psqlODBC and other drivers give GUIDs. */
+enum Reading { READ_TEXT, READ_INTEGER, READ_REAL, READ_BOOL, READ_BYTEA, READ_TIMESTAMPTZ, READ_GUID };
 
 struct PgType {
   Oid oid;
-  const char *name;
+  const char *name; /* the server's own, pg_type.typname */
   SQLSMALLINT sqlType;
   SQLULEN size;
+  SQLSMALLINT digits;
   Reading reading;
 };
 
 const PgType kPgTypes[] = {
-  {INT2_OID, "smallint", SQL_SMALLINT, 5, READ_INTEGER},
-  {INT4_OID, "integer", SQL_INTEGER, 10, READ_INTEGER},
-  {INT8_OID, "bigint", SQL_BIGINT, 19, READ_INTEGER},
-  {OID_OID, "oid", SQL_BIGINT, 10, READ_INTEGER},
-  {BOOL_OID, "boolean", SQL_SMALLINT, 5, READ_BOOL},
-  {FLOAT4_OID, "real", SQL_DOUBLE, 15, READ_REAL},
-  {FLOAT8_OID, "double precision", SQL_DOUBLE, 15, READ_REAL},
-  {NUMERIC_OID, "numeric", SQL_DOUBLE, 15, READ_TEXT}, /* as text: the core reads it exactly */
-  {TEXT_OID, "text", SQL_VARCHAR, TEXT_COLUMN_SIZE, READ_TEXT},
-  {VARCHAR_OID, "character varying", SQL_VARCHAR, TEXT_COLUMN_SIZE, READ_TEXT},
-  {BPCHAR_OID, "character", SQL_VARCHAR, TEXT_COLUMN_SIZE, READ_TEXT},
-  {NAME_OID, "name", SQL_VARCHAR, 63, READ_TEXT},
-  {DATE_OID, "date", SQL_TYPE_DATE, 10, READ_TEXT},
-  {TIME_OID, "time", SQL_TYPE_TIME, 8, READ_TEXT},
-  {TIMESTAMP_OID, "timestamp", SQL_TYPE_TIMESTAMP, 19, READ_TEXT},
-  {TIMESTAMPTZ_OID, "timestamp with time zone", SQL_TYPE_TIMESTAMP, 19, READ_TEXT},
-  {BYTEA_OID, "bytea", SQL_LONGVARBINARY, BLOB_COLUMN_SIZE, READ_BYTEA},
+  {INT2_OID, "int2", SQL_SMALLINT, 5, 0, READ_INTEGER},
+  {INT4_OID, "int4", SQL_INTEGER, 10, 0, READ_INTEGER},
+  {INT8_OID, "int8", SQL_BIGINT, 19, 0, READ_INTEGER},
+  {OID_OID, "oid", SQL_BIGINT, 10, 0, READ_INTEGER},
+  {BOOL_OID, "bool", SQL_SMALLINT, 5, 0, READ_BOOL},
+  {FLOAT4_OID, "float4", SQL_DOUBLE, 15, 0, READ_REAL},
+  {FLOAT8_OID, "float8", SQL_DOUBLE, 15, 0, READ_REAL},
+  /* as text: the core reads every digit */
+  {NUMERIC_OID, "numeric", SQL_NUMERIC, NUMERIC_DEFAULT_PRECISION, NUMERIC_DEFAULT_SCALE, READ_TEXT},
+  {TEXT_OID, "text", SQL_VARCHAR, TEXT_COLUMN_SIZE, 0, READ_TEXT},
+  {VARCHAR_OID, "varchar", SQL_VARCHAR, TEXT_COLUMN_SIZE, 0, READ_TEXT},
+  {BPCHAR_OID, "bpchar", SQL_VARCHAR, TEXT_COLUMN_SIZE, 0, READ_TEXT},
+  {NAME_OID, "name", SQL_VARCHAR, 63, 0, READ_TEXT},
+  {DATE_OID, "date", SQL_TYPE_DATE, 10, 0, READ_TEXT},
+  {TIME_OID, "time", SQL_TYPE_TIME, 8, 0, READ_TEXT},
+  {TIMESTAMP_OID, "timestamp", SQL_TYPE_TIMESTAMP, TIMESTAMP_MICROS_SIZE, MICROS_DIGITS, READ_TEXT},
+  {TIMESTAMPTZ_OID, "timestamptz", SQL_TYPE_TIMESTAMP, TIMESTAMP_MICROS_SIZE, MICROS_DIGITS, READ_TIMESTAMPTZ},
+  {BYTEA_OID, "bytea", SQL_LONGVARBINARY, BLOB_COLUMN_SIZE, 0, READ_BYTEA},
+  {UUID_OID, "uuid", SQL_GUID, 36, 0, READ_GUID},
 };
 
-const PgType kOtherType = {0, "", SQL_VARCHAR, TEXT_COLUMN_SIZE, READ_TEXT};
+const PgType kOtherType = {0, "", SQL_VARCHAR, TEXT_COLUMN_SIZE, 0, READ_TEXT};
 
 const PgType &TypeOf(Oid oid) {
   for (const PgType &t : kPgTypes)
@@ -91,12 +110,33 @@ const PgType &TypeOf(Oid oid) {
   return kOtherType;
 }
 
-/* A column of type oid; a character type's length (typmod) is its size. */
+/* The type modifier's header, before a length or a precision. */
+enum { TYPMOD_HEADER = 4 };
+
+/* A column of type oid; a character type's length (typmod) is its size, a
+ * numeric's precision and scale are its size and digits. */
 void DescribeType(Oid oid, int typmod, ColumnInfo *c) {
   const PgType &t = TypeOf(oid);
   c->sqlType = t.sqlType;
   c->size = t.size;
-  if ((oid == VARCHAR_OID || oid == BPCHAR_OID) && typmod > 4) c->size = (SQLULEN)(typmod - 4);
+  c->digits = t.digits;
+  if ((oid == VARCHAR_OID || oid == BPCHAR_OID) && typmod > TYPMOD_HEADER) c->size = (SQLULEN)(typmod - TYPMOD_HEADER);
+  if (oid == NUMERIC_OID && typmod >= TYPMOD_HEADER) {
+    c->size = (SQLULEN)((typmod - TYPMOD_HEADER) >> 16 & 0xffff);
+    c->digits = (SQLSMALLINT)((typmod - TYPMOD_HEADER) & 0xffff);
+  }
+  if ((oid == TIMESTAMP_OID || oid == TIMESTAMPTZ_OID) && typmod >= 0 && typmod < MICROS_DIGITS) {
+    c->digits = (SQLSMALLINT)typmod; /* timestamp(p) */
+    c->size = TIMESTAMP_SECONDS_SIZE + (typmod > 0 ? 1 + (SQLULEN)typmod : 0);
+  }
+}
+
+/* The bytes of a timestamptz's text before its zone's offset
+ * ("2026-12-08 17:45:30.5+01", "... -03:30", "... +05:45:00"). */
+size_t WithoutZone(const char *text, size_t size) {
+  for (size_t i = size; i > 10; i--)
+    if (text[i - 1] == '+' || text[i - 1] == '-') return i - 1;
+  return size;
 }
 
 using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
@@ -223,7 +263,9 @@ struct CopyStream {
 /* The connection and the commands run on it. */
 class PgConnection {
  public:
-  explicit PgConnection(PGconn *conn) : conn_(conn) {}
+  /* The server's notices (RAISE NOTICE, WARNING ...) are kept until the
+   * call they came with reports them. */
+  explicit PgConnection(PGconn *conn) : conn_(conn) { PQsetNoticeReceiver(conn_, KeepNotice, this); }
   ~PgConnection() { PQfinish(conn_); }
   PGconn *conn() { return conn_; }
 
@@ -310,10 +352,62 @@ class PgConnection {
         Result back = Wrap(PQexec(conn_, "ROLLBACK TO SAVEPOINT lumetra_row; RELEASE SAVEPOINT lumetra_row"));
         if (!Succeeded(back.get())) PostPgError(diag, conn_, back.get());
       }
-      return rc;
+      return WithNotices(rc, diag);
     }
     for (size_t i = first; i < first + (size_t)commands; i++) results->push_back(std::move(all[i]));
-    return SQL_SUCCESS;
+    return WithNotices(SQL_SUCCESS, diag);
+  }
+
+  /* The notices kept since the last call, as its warnings: each under its
+   * own SQLSTATE when that is a warning's (class 01), else 01000. */
+  SQLRETURN WithNotices(SQLRETURN rc, Diagnostics &diag) {
+    if (notices_.empty()) return rc;
+    for (const DiagRecord &n : notices_) PostInfo(diag, n.state.c_str(), n.message);
+    notices_.clear();
+    return rc == SQL_SUCCESS ? SQL_SUCCESS_WITH_INFO : rc;
+  }
+
+  /* Whether column number `column` of the table with the oid is declared
+   * NOT NULL. A table's columns are asked for once per connection. */
+  bool NotNull(Oid table, int column) {
+    auto found = notNull_.find(table);
+    if (found == notNull_.end()) {
+      static const char kAsk[] = "SELECT attnum, attnotnull FROM pg_catalog.pg_attribute "
+                                 "WHERE attrelid = $1 AND attnum > 0 ORDER BY attnum";
+      std::string oid = std::to_string(table);
+      const char *values[1] = {oid.c_str()};
+      Diagnostics ignored;
+      std::vector<Result> results;
+      if (Run(1, [&] { return PQsendQueryParams(conn_, kAsk, 1, nullptr, values, nullptr, nullptr, 0) == 1; },
+              &results, ignored) == SQL_ERROR)
+        return false;
+      std::vector<bool> columns;
+      for (int i = 0; i < PQntuples(results[0].get()); i++) {
+        size_t n = (size_t)atoi(PQgetvalue(results[0].get(), i, 0));
+        if (columns.size() <= n) columns.resize(n + 1);
+        columns[n] = PQgetvalue(results[0].get(), i, 1)[0] == 't';
+      }
+      found = notNull_.emplace(table, std::move(columns)).first;
+    }
+    return column > 0 && (size_t)column < found->second.size() && found->second[(size_t)column];
+  }
+
+  /* The server's name of a type the driver has no entry for (json,
+   * inet ...), asked once per connection; "" when it cannot be had. */
+  const std::string &TypeName(Oid type) {
+    auto found = typeNames_.find(type);
+    if (found != typeNames_.end()) return found->second;
+    static const char kAsk[] = "SELECT typname FROM pg_catalog.pg_type WHERE oid = $1";
+    std::string oid = std::to_string(type);
+    const char *values[1] = {oid.c_str()};
+    Diagnostics ignored;
+    std::vector<Result> results;
+    static const std::string kUnknown;
+    if (Run(1, [&] { return PQsendQueryParams(conn_, kAsk, 1, nullptr, values, nullptr, nullptr, 0) == 1; },
+            &results, ignored) == SQL_ERROR)
+      return kUnknown; /* asked again next time */
+    std::string name = PQntuples(results[0].get()) == 1 ? PQgetvalue(results[0].get(), 0, 0) : "";
+    return typeNames_.emplace(type, name).first->second;
   }
 
   /* One command without parameters, outside any savepoint. */
@@ -388,10 +482,24 @@ class PgConnection {
     }
   }
 
+  static void KeepNotice(void *self, const PGresult *r) {
+    const char *state = PQresultErrorField(r, PG_DIAG_SQLSTATE);
+    const char *severity = PQresultErrorField(r, PG_DIAG_SEVERITY);
+    const char *primary = PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY);
+    DiagRecord n;
+    n.state = state && strncmp(state, "01", 2) == 0 && strlen(state) == 5 ? state : "01000";
+    n.message = std::string("PostgreSQL: ") + (severity ? severity : "NOTICE") + ": " +
+                (primary ? primary : OneLine(PQresultErrorMessage(r)).c_str());
+    static_cast<PgConnection *>(self)->notices_.push_back(n);
+  }
+
   PGconn *conn_;
+  std::vector<DiagRecord> notices_; /* since the last call that reported them */
   bool begun_ = false;    /* the core's Begin, until its Commit or Rollback */
   bool batching_ = false; /* the transaction is a group-commit batch */
   CopyStream copy_;
+  std::map<Oid, std::vector<bool>> notNull_; /* by table: NOT NULL by column number */
+  std::map<Oid, std::string> typeNames_;     /* of the types kPgTypes does not list */
 };
 
 /* How a plain insert's rows go into a COPY; empty for other statements. */
@@ -431,9 +539,14 @@ class PgPrepared : public Prepared {
   }
   SQLLEN RowCount() override {
     if (streamed_) return 1;
-    if (!result_ || PQresultStatus(result_.get()) != PGRES_COMMAND_OK) return result_ ? 0 : -1;
+    if (!result_) return -1;
+    /* a query's rows, as psqlODBC counts them: all are here already */
+    if (PQresultStatus(result_.get()) == PGRES_TUPLES_OK) return PQntuples(result_.get());
+    /* A command without a count has none (-1), except that a CREATE
+     * counts 0 rows, as psqlODBC says and clients that know it expect. */
     const char *tuples = PQcmdTuples(result_.get());
-    return *tuples ? (SQLLEN)atoll(tuples) : -1;
+    if (*tuples) return (SQLLEN)atoll(tuples);
+    return strncmp(PQcmdStatus(result_.get()), "CREATE", 6) == 0 ? 0 : -1;
   }
 
   SQLRETURN Execute(const Value *params, int count, Diagnostics &diag) override {
@@ -457,7 +570,7 @@ class PgPrepared : public Prepared {
     }, &results, diag, guard_);
     if (rc == SQL_ERROR) return rc;
     result_ = std::move(results[0]);
-    return SQL_SUCCESS;
+    return rc;
   }
 
   SQLRETURN Next(Diagnostics &) override {
@@ -480,9 +593,17 @@ class PgPrepared : public Prepared {
       case READ_REAL: v.kind = VALUE_REAL, v.real = strtod(text, nullptr); break;
       case READ_BOOL: v.kind = VALUE_INTEGER, v.integer = text[0] == 't'; break;
       case READ_BYTEA: {
-        if (decoded_.size() <= (size_t)i) decoded_.resize((size_t)i + 1);
-        DecodeHex(text, size, &decoded_[(size_t)i]);
-        v.kind = VALUE_BLOB, v.data = decoded_[(size_t)i].data(), v.size = decoded_[(size_t)i].size();
+        std::string &bytes = Decoded(i);
+        DecodeHex(text, size, &bytes);
+        v.kind = VALUE_BLOB, v.data = bytes.data(), v.size = bytes.size();
+        break;
+      }
+      case READ_TIMESTAMPTZ: v.kind = VALUE_TIMESTAMP, v.data = text, v.size = WithoutZone(text, size); break;
+      case READ_GUID: {
+        std::string &upper = Decoded(i);
+        upper.assign(text, size);
+        for (char &c : upper) c = (char)toupper((unsigned char)c);
+        v.kind = VALUE_TEXT, v.data = upper.data(), v.size = upper.size();
         break;
       }
       default: v.kind = VALUE_TEXT, v.data = text, v.size = size; break;
@@ -494,8 +615,11 @@ class PgPrepared : public Prepared {
     const PGresult *r = Description();
     ColumnInfo c;
     c.name = PQfname(r, i);
-    c.typeName = TypeOf(PQftype(r, i)).name;
-    c.nullable = SQL_NULLABLE_UNKNOWN;
+    const PgType &type = TypeOf(PQftype(r, i));
+    c.typeName = type.oid == PQftype(r, i) ? type.name : c_.TypeName(PQftype(r, i));
+    /* an expression's value may be NULL, as psqlODBC says too */
+    Oid table = PQftable(r, i);
+    c.nullable = table != InvalidOid && c_.NotNull(table, PQftablecol(r, i)) ? SQL_NO_NULLS : SQL_NULLABLE;
     DescribeType(PQftype(r, i), PQfmod(r, i), &c);
     return c;
   }
@@ -549,6 +673,12 @@ class PgPrepared : public Prepared {
     if (c_.StreamRow(this, executions_, copy_.command, line_, diag) == SQL_ERROR) return SQL_ERROR;
     streamed_ = true;
     return SQL_SUCCESS;
+  }
+
+  /* Where column i's value is kept when it is not the server's text. */
+  std::string &Decoded(int i) {
+    if (decoded_.size() <= (size_t)i) decoded_.resize((size_t)i + 1);
+    return decoded_[(size_t)i];
   }
 
   const PGresult *Description() { return result_ && PQnfields(result_.get()) > 0 ? result_.get() : described_.get(); }
@@ -628,7 +758,7 @@ class PgBackend : public Backend {
     }, &results, diag);
     if (rc == SQL_ERROR) return rc;
     out->reset(new PgPrepared(c_, name, std::move(results[1]), guard, CopyPlan::Of(sql)));
-    return SQL_SUCCESS;
+    return rc;
   }
 
   SQLRETURN Begin(Diagnostics &diag) override {
@@ -670,7 +800,7 @@ class PgBackend : public Backend {
   }
 
   SQLRETURN Columns(const std::string &table, std::vector<ColumnInfo> *out, Diagnostics &diag) override {
-    return Query("SELECT a.attname, pg_catalog.format_type(a.atttypid, a.atttypmod), a.attnotnull, "
+    return Query("SELECT a.attname, (SELECT t.typname FROM pg_catalog.pg_type t WHERE t.oid = a.atttypid), a.attnotnull, "
                  "pg_catalog.pg_get_expr(d.adbin, d.adrelid), a.attnum, a.atttypid, a.atttypmod "
                  "FROM pg_catalog.pg_attribute a LEFT JOIN pg_catalog.pg_attrdef d "
                  "ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
@@ -725,7 +855,7 @@ class PgBackend : public Backend {
     }, &results, diag);
     if (rc == SQL_ERROR) return rc;
     for (int i = 0; i < PQntuples(results[0].get()); i++) row(results[0].get(), i);
-    return SQL_SUCCESS;
+    return rc;
   }
 
   PgConnection c_;
@@ -776,8 +906,6 @@ std::unique_ptr<Backend> OpenPostgresBackend(const ConnectionKeys &settings, Dia
   vals.push_back(nullptr);
   PGconn *conn = PQconnectdbParams(keys.data(), vals.data(), 0);
   if (conn && PQstatus(conn) == CONNECTION_OK) {
-    /* The server's notices would land on the application's stderr. */
-    PQsetNoticeProcessor(conn, [](void *, const char *) {}, nullptr);
     return std::make_unique<PgBackend>(conn);
   }
   PostError(diag, "08001", 0, "PostgreSQL: " + OneLine(conn ? PQerrorMessage(conn) : "out of memory"));

@@ -11,14 +11,6 @@
 
 #include "text/sql_lexer.h"
 
-/* The length of a dollar-quote tag ($ or $name$) at s[i], or 0. */
-static size_t DollarTag(const std::string &s, size_t i) {
-  size_t j = i + 1;
-  if (j < s.size() && isdigit((unsigned char)s[j])) return 0; /* $1 is a parameter */
-  while (j < s.size() && IsIdentByte(s[j])) j++;
-  return j < s.size() && s[j] == '$' ? j + 1 - i : 0;
-}
-
 /* The end of the token at s[i] when it is a literal, name or comment;
  * i itself when it is none of those. */
 static size_t SkipOpaque(const std::string &s, size_t i) {
@@ -30,12 +22,7 @@ static size_t SkipOpaque(const std::string &s, size_t i) {
   }
   if (c == '"') return QuotedEnd(s, i, '"', false);
   if (IsCommentStart(s, i)) return CommentEnd(s, i, true);
-  if (c == '$' && !wordBefore) {
-    size_t tag = DollarTag(s, i);
-    if (tag == 0) return i;
-    size_t end = s.find(s.substr(i, tag), i + tag);
-    return end == std::string::npos ? s.size() : end + tag;
-  }
+  if (c == '$' && !wordBefore) return DollarQuotedEnd(s, i);
   return i;
 }
 

@@ -123,6 +123,7 @@ class SqlitePrepared : public Prepared {
      * it can read the values where they lie; a query keeps a copy. */
     sqlite3_destructor_type keep = HasResultSet() ? SQLITE_TRANSIENT : SQLITE_STATIC;
     for (int n = 1; n <= count; n++) Bind(n, params[n - 1], keep);
+    sqlite3_int64 changesBefore = sqlite3_total_changes64(db_);
     int rc = sqlite3_step(stmt_);
     columns_.clear();
     if (rc == SQLITE_ROW) {
@@ -136,7 +137,10 @@ class SqlitePrepared : public Prepared {
       return error;
     }
     finished_ = true;
-    rowCount_ = HasResultSet() ? 0 : sqlite3_changes(db_);
+    /* sqlite3_changes() keeps the count of the last statement that
+     * changed rows: a CREATE or a DROP changes none itself */
+    bool changed = sqlite3_total_changes64(db_) != changesBefore;
+    rowCount_ = HasResultSet() || !changed ? 0 : sqlite3_changes(db_);
     if (!HasResultSet()) sqlite3_reset(stmt_);
     return SQL_SUCCESS;
   }
@@ -207,11 +211,30 @@ class SqlitePrepared : public Prepared {
       const char *decl = sqlite3_column_decltype(stmt_, i);
       c.name = name ? name : "";
       c.typeName = decl ? decl : "";
-      c.nullable = SQL_NULLABLE_UNKNOWN;
+      Origin(i, &c);
       if (decl) MapDeclaredType(decl, &c);
       else MapValueType(pending_ ? sqlite3_column_type(stmt_, i) : SQLITE_NULL, &c);
       columns_.push_back(c);
     }
+  }
+
+  /* The table a result column comes from and whether that column takes
+   * NULL. An expression's value may be NULL, as SQL_NULLABLE says. */
+  void Origin(int i, ColumnInfo *c) {
+    c->nullable = SQL_NULLABLE;
+#ifdef LUMETRA_SQLITE_COLUMN_METADATA
+    const char *table = sqlite3_column_table_name(stmt_, i);
+    const char *column = sqlite3_column_origin_name(stmt_, i);
+    if (!table || !column) return;
+    c->table = table;
+    int notNull = 0;
+    if (sqlite3_table_column_metadata(db_, sqlite3_column_database_name(stmt_, i), table, column, nullptr, nullptr,
+                                      &notNull, nullptr, nullptr) == SQLITE_OK && notNull)
+      c->nullable = SQL_NO_NULLS;
+#else
+    (void)i;
+    c->nullable = SQL_NULLABLE_UNKNOWN; /* a SQLite without column metadata cannot tell */
+#endif
   }
 
   sqlite3 *db_;

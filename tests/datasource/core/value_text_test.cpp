@@ -58,4 +58,56 @@ TEST(ValueText, GuidsTimesAndFractions) {
   }
 }
 
+TEST(ValueText, DecimalTextReadsBackExactly) {
+  /* text, what NumericText gives back, precision, scale, fraction dropped; "" = refused */
+  const struct { const char *text, *back; int precision, scale; bool dropped; } cases[] = {
+    {"123.456", "123.456", 6, 3, false},
+    {"-1234", "-1234", 4, 0, false},
+    {"+0.005", "0.005", 3, 3, false},
+    {"-0.00", "0.00", 2, 2, false}, /* no negative zero */
+    {"1.5e3", "1500", 4, 0, false},
+    {"1.5E-3", "0.0015", 4, 4, false},
+    {"-12345678901234567890.123456789", "-12345678901234567890.123456789", 29, 9, false},
+    {"99999999999999999999999999999999999999", "99999999999999999999999999999999999999", 38, 0, false},
+    {"1.00000000000000000000000000000000000000", "1.0000000000000000000000000000000000000", 38, 37, false},
+    {"0.123456789012345678901234567890123456789", "0.12345678901234567890123456789012345678", 38, 38, true},
+    {"100000000000000000000000000000000000000", "", 0, 0, false}, /* 39 whole digits */
+    {"1e40", "", 0, 0, false},
+    {"12a", "", 0, 0, false},
+    {".", "", 0, 0, false},
+    {"", "", 0, 0, false},
+    {"NaN", "", 0, 0, false},
+  };
+  for (const auto &c : cases) {
+    SQL_NUMERIC_STRUCT n;
+    bool dropped = true;
+    bool ok = NumericOfText(c.text, &n, &dropped);
+    EXPECT_EQ(ok, *c.back != 0) << c.text;
+    if (!ok) continue;
+    EXPECT_EQ(NumericText(n), c.back) << c.text;
+    EXPECT_EQ(n.precision, c.precision) << c.text;
+    EXPECT_EQ(n.scale, c.scale) << c.text;
+    EXPECT_EQ(dropped, c.dropped) << c.text;
+  }
+}
+
+TEST(ValueText, GuidTextReadsBack) {
+  const struct { const char *text, *back; } cases[] = {
+    {"12345678-9abc-def0-0123-456789abcdef", "12345678-9abc-def0-0123-456789abcdef"},
+    {"{12345678-9ABC-DEF0-0123-456789ABCDEF}", "12345678-9abc-def0-0123-456789abcdef"},
+    {"ffffffff-ffff-ffff-ffff-ffffffffffff", "ffffffff-ffff-ffff-ffff-ffffffffffff"},
+    {"12345678-9abc-def0-0123-456789abcdeg", ""},
+    {"12345678-9abc-def0-0123+456789abcdef", ""},
+    {"123456789abcdef00123456789abcdef", ""},
+    {"{12345678-9abc-def0-0123-456789abcdef", ""},
+  };
+  for (const auto &c : cases) {
+    SQLGUID g;
+    bool ok = GuidOfText(c.text, &g);
+    EXPECT_EQ(ok, *c.back != 0) << c.text;
+    if (!ok) continue;
+    EXPECT_EQ(GuidText(g), c.back);
+  }
+}
+
 }  // namespace

@@ -25,6 +25,7 @@ TEST(SqlRewrite, TypeWordsOnlyInTheTypePosition) {
     {"CREATE TABLE t AS SELECT I4 FROM x", "CREATE TABLE t AS SELECT I4 FROM x"},
     {"INSERT INTO t VALUES ('LPWSTR', 1)", "INSERT INTO t VALUES ('LPWSTR', 1)"},
     {"CREATE INDEX i4 ON t (I4)", "CREATE INDEX i4 ON t (I4)"},
+    {"CREATE TABLE t (a I4 DEFAULT $$I2, x I4$$, b I2)", "CREATE TABLE t (a INTEGER DEFAULT $$I2, x I4$$, b SMALLINT)"},
   };
   for (const auto &r : rows) EXPECT_EQ(RewriteSql(r.in, kNames), r.out) << r.in;
 }
@@ -39,6 +40,12 @@ TEST(SqlRewrite, StatementsSplitAtTheirSemicolons) {
     {"CREATE TRIGGER tr AFTER INSERT ON t BEGIN UPDATE x SET a = 1; END; SELECT 1",
      {"CREATE TRIGGER tr AFTER INSERT ON t BEGIN UPDATE x SET a = 1; END", " SELECT 1"}},
     {"  ", {}},
+    /* dollar-quoted bodies stay whole, their semicolons too */
+    {"CREATE FUNCTION f() RETURNS int AS $$ BEGIN RETURN 1; END $$ LANGUAGE plpgsql; SELECT f()",
+     {"CREATE FUNCTION f() RETURNS int AS $$ BEGIN RETURN 1; END $$ LANGUAGE plpgsql", " SELECT f()"}},
+    {"SELECT $body$ a; $$ b; $body$; SELECT $1; SELECT a$b; SELECT 2",
+     {"SELECT $body$ a; $$ b; $body$", " SELECT $1", " SELECT a$b", " SELECT 2"}},
+    {"SELECT $$ never closed; SELECT 2", {"SELECT $$ never closed; SELECT 2"}},
   };
   for (const auto &r : rows) EXPECT_EQ(SplitStatements(r.in), r.out) << r.in;
 }
