@@ -48,31 +48,20 @@ install() {
 }
 
 # deb-src entries for the Debian archive the machine already installs
-# from: its own deb entries, in the file's own format (deb822 .sources or a
-# classic one-line list), with the type changed. Only Debian's files are
-# read; third-party lists often have no source packages.
+# from (scripts/deb-src.sh), for the sqlite3 source package of the Windows
+# drivers. Only Debian's own files are read: third-party lists often have
+# no source packages.
 deb_src_file=/etc/apt/sources.list.d/lumetra-deb-src
 add_deb_src() {
   [ -e "$deb_src_file.sources" ] || [ -e "$deb_src_file.list" ] && return 0
-  local changed=""
-  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    # a stanza is copied when its Types holds deb, with Types: deb-src
-    awk 'BEGIN { RS = ""; ORS = "\n\n" }
-         /(^|\n)Types:[^\n]*(^| )deb( |\n|$)/ {
-           n = split($0, line, "\n"); out = ""
-           for (i = 1; i <= n; i++) {
-             if (line[i] ~ /^#/) continue
-             if (line[i] ~ /^Types:/) line[i] = "Types: deb-src"
-             out = out line[i] "\n"
-           }
-           printf "%s\n", out
-         }' /etc/apt/sources.list.d/debian.sources | $sudo tee "$deb_src_file.sources" >/dev/null
-    [ -s "$deb_src_file.sources" ] && changed=yes || $sudo rm -f "$deb_src_file.sources"
-  fi
-  if [ -f /etc/apt/sources.list ]; then
-    sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list | $sudo tee "$deb_src_file.list" >/dev/null
-    [ -s "$deb_src_file.list" ] && changed=yes || $sudo rm -f "$deb_src_file.list"
-  fi
+  local from to changed=""
+  for from in /etc/apt/sources.list.d/debian.sources /etc/apt/sources.list; do
+    [ -f "$from" ] || continue
+    to=$deb_src_file.list
+    [[ "$from" == *.sources ]] && to=$deb_src_file.sources
+    bash "$(dirname "$0")/deb-src.sh" "$from" | $sudo tee "$to" >/dev/null
+    if [ -s "$to" ]; then changed=yes; else $sudo rm -f "$to"; fi
+  done
   [ -n "$changed" ] || { echo "install-deps: no Debian deb entry to derive a deb-src entry from" >&2; return 1; }
   $sudo apt-get update -qq
 }
