@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what it needs, cross-builds the Windows
-# program and driver (32-bit and 64-bit) and the installer, builds the
+# program and driver (32-bit and 64-bit) and both installers, builds the
 # i386 ODBC driver that the 32-bit program reaches under Wine (only where
 # this machine runs i386 programs: scripts/i386.sh), configures and builds
 # the Linux tree, runs ctest and says at the end what was skipped and why.
@@ -10,7 +10,6 @@ root=$(pwd)
 
 bash scripts/install-deps.sh --windows
 bash scripts/windows.sh build-win
-bash scripts/installer.sh build-win-i686
 driver32=""
 if bash scripts/i386.sh >/dev/null; then
   cmake -S . -B build-i386 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i386.cmake \
@@ -23,7 +22,8 @@ cmake -S . -B build -G Ninja -DLUMETRA_WERROR=ON \
   -DLUMETRA_WIN32_EXE="$root/build-win-i686/driver/win32/lumetra-import.exe" \
   -DLUMETRA_DRIVER32="$driver32" \
   -DLUMETRA_WIN64_BUILD="$root/build-win-x86_64" -DLUMETRA_WIN32_BUILD="$root/build-win-i686" \
-  -DLUMETRA_WIN_INSTALLER="$root/build-win-i686/lumetra-setup.exe"
+  -DLUMETRA_WIN_INSTALLER="$root/build-win-i686/lumetra-setup.exe" \
+  -DLUMETRA_WIN64_INSTALLER="$root/build-win-x86_64/lumetra-setup-x64.exe"
 cmake --build build
 status=0
 ctest --test-dir build --output-on-failure -j2 || status=$?

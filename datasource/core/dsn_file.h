@@ -4,7 +4,8 @@
  * system's ($ODBCSYSINI/odbc.ini, else /etc/odbc.ini). The driver reads
  * them itself because unixODBC's own reader passes over a user file that
  * it cannot write (chmod 400 to guard a password) and silently reads the
- * system file instead. Not on Windows, whose DSNs are in the registry. */
+ * system file instead. On Windows ReadDsnKeys reads the registry
+ * (dsn_registry_win32.cpp). */
 #ifndef LUMETRA_DS_DSN_FILE_H
 #define LUMETRA_DS_DSN_FILE_H
 

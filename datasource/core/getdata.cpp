@@ -73,13 +73,20 @@ static SQLRETURN Pieces(Stmt *stmt, int i, const std::string &bytes, SQLPOINTER 
   return SQL_SUCCESS_WITH_INFO;
 }
 
+/* Text in the application's encoding. A character it lacks is given as
+ * '?' with a warning, once per value, at its first piece. */
 static SQLRETURN GetChar(Stmt *stmt, int i, const Value &v, SQLPOINTER out, SQLLEN size, SQLLEN *indicator) {
   std::string text = TextOf(v), converted;
-  if (v.kind == VALUE_TEXT && stmt->dbc->charset.Explicit()) {
-    stmt->dbc->charset.FromUtf8(text.data(), text.size(), &converted);
+  bool whole = true;
+  if (v.kind == VALUE_TEXT) {
+    whole = stmt->dbc->charset.FromUtf8(text.data(), text.size(), &converted);
     text.swap(converted);
   }
-  return Pieces(stmt, i, text, out, size, indicator, 1, 1);
+  bool first = stmt->getDataOffset[(size_t)i] == 0;
+  SQLRETURN rc = Pieces(stmt, i, text, out, size, indicator, 1, 1);
+  if (whole || !first || rc == SQL_NO_DATA) return rc;
+  PostInfo(stmt->diag, "01000", "General warning: a character the client's character set lacks is given as '?'");
+  return SQL_SUCCESS_WITH_INFO;
 }
 
 static SQLRETURN GetWide(Stmt *stmt, int i, const Value &v, SQLPOINTER out, SQLLEN size, SQLLEN *indicator) {

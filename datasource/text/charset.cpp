@@ -144,17 +144,16 @@ void Utf8ToUtf16(const char *text, size_t n, std::u16string *out) {
   }
 }
 
-/* Without a Charset, valid UTF-8 is kept and anything else is read as
- * WINDOWS-1252. */
+/* Without a Charset, valid UTF-8 is kept and anything else is read in
+ * the platform's single-byte encoding. */
 TextResult Charset::ToUtf8(const char *s, size_t n, std::string *out, size_t *badOffset) const {
   if (Explicit()) return NamedToUtf8(s, n, out, badOffset);
   if (IsValidUtf8(s, n)) return TEXT_KEPT;
-  Windows1252ToUtf8(s, n, out);
+  AutomaticToUtf8(s, n, out);
   return TEXT_CONVERTED;
 }
 
-/* Without a Charset, the application is given UTF-8. */
-void Charset::FromUtf8(const char *s, size_t n, std::string *out) const {
+bool Charset::FromUtf8(const char *s, size_t n, std::string *out) const {
   if (Explicit()) return NamedFromUtf8(s, n, out);
-  out->assign(s, n);
+  return AutomaticFromUtf8(s, n, out);
 }

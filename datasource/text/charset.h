@@ -1,7 +1,9 @@
 /* charset.h: the encoding of the application's SQL_C_CHAR text. The
  * driver stores UTF-8. With a Charset named, text is converted from it on
- * the way in and back on the way out; without one, valid UTF-8 is kept as
- * it is and anything else is read as WINDOWS-1252. */
+ * the way in and back on the way out. Without one, valid UTF-8 is kept as
+ * it is and anything else is read as WINDOWS-1252 (on Windows: as the
+ * ANSI code page); text goes out as UTF-8 (on Windows: in the ANSI code
+ * page, as Windows programs expect of the narrow interface). */
 #ifndef LUMETRA_DS_CHARSET_H
 #define LUMETRA_DS_CHARSET_H
 
@@ -45,14 +47,18 @@ class Charset {
    * *out), TEXT_CONVERTED with *out, or TEXT_INVALID with the offset of
    * the byte that the named encoding cannot read. */
   TextResult ToUtf8(const char *s, size_t n, std::string *out, size_t *badOffset) const;
-  /* UTF-8 as application text; characters the encoding lacks become '?'. */
-  void FromUtf8(const char *s, size_t n, std::string *out) const;
+  /* UTF-8 as application text; characters the encoding lacks become '?'
+   * (or their nearest likeness). False when any did. */
+  bool FromUtf8(const char *s, size_t n, std::string *out) const;
 
  private:
   void Close();
   /* The conversions of a named encoding, one per platform. */
   TextResult NamedToUtf8(const char *s, size_t n, std::string *out, size_t *badOffset) const;
-  void NamedFromUtf8(const char *s, size_t n, std::string *out) const;
+  bool NamedFromUtf8(const char *s, size_t n, std::string *out) const;
+  /* The automatic rule's side that differs by platform. */
+  static void AutomaticToUtf8(const char *s, size_t n, std::string *out);
+  static bool AutomaticFromUtf8(const char *s, size_t n, std::string *out);
   std::string name_;
 #ifdef _WIN32
   unsigned codePage_ = 0;

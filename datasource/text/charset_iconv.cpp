@@ -30,8 +30,11 @@ bool Charset::Open(const std::string &name) {
 
 /* Converts s through cd into *out. A byte sequence cd cannot take either
  * stops it (false, its offset in *badOffset) or, when replace is set,
- * becomes one '?' for the UTF-8 character there. */
-static bool Convert(iconv_t cd, const char *s, size_t n, std::string *out, bool replace, size_t *badOffset) {
+ * becomes one '?' for the UTF-8 character there; *lossy tells whether
+ * any was replaced or transliterated. */
+static bool Convert(iconv_t cd, const char *s, size_t n, std::string *out, bool replace, size_t *badOffset,
+                    bool *lossy) {
+  *lossy = false;
   out->clear();
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
   char *from = (char *)s;
@@ -42,12 +45,14 @@ static bool Convert(iconv_t cd, const char *s, size_t n, std::string *out, bool 
     size_t room = sizeof chunk;
     size_t rc = iconv(cd, &from, &left, &to, &room);
     out->append(chunk, (size_t)(to - chunk));
+    if (rc != (size_t)-1 && rc > 0) *lossy = true; /* transliterated */
     if (rc != (size_t)-1 || errno == E2BIG) continue;
     if (!replace) {
       *badOffset = (size_t)(from - s);
       return false;
     }
     *out += '?';
+    *lossy = true;
     size_t skip = Utf8SequenceLength((const unsigned char *)from, left);
     if (skip == 0) skip = 1;
     from += skip;
@@ -67,14 +72,25 @@ TextResult Charset::NamedToUtf8(const char *s, size_t n, std::string *out, size_
     *badOffset = InvalidUtf8Offset(s, n);
     return TEXT_INVALID;
   }
-  return Convert(in_, s, n, out, false, badOffset) ? TEXT_CONVERTED : TEXT_INVALID;
+  bool lossy;
+  return Convert(in_, s, n, out, false, badOffset, &lossy) ? TEXT_CONVERTED : TEXT_INVALID;
 }
 
-void Charset::NamedFromUtf8(const char *s, size_t n, std::string *out) const {
+bool Charset::NamedFromUtf8(const char *s, size_t n, std::string *out) const {
   if (IsUtf8Name(name_)) {
     out->assign(s, n);
-    return;
+    return true;
   }
   size_t unused;
-  Convert(out_, s, n, out, true, &unused);
+  bool lossy;
+  Convert(out_, s, n, out, true, &unused, &lossy);
+  return !lossy;
+}
+
+/* Linux: text not UTF-8 is read as WINDOWS-1252 and given out as UTF-8. */
+void Charset::AutomaticToUtf8(const char *s, size_t n, std::string *out) { Windows1252ToUtf8(s, n, out); }
+
+bool Charset::AutomaticFromUtf8(const char *s, size_t n, std::string *out) {
+  out->assign(s, n);
+  return true;
 }

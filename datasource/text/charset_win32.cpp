@@ -75,20 +75,44 @@ TextResult Charset::NamedToUtf8(const char *s, size_t n, std::string *out, size_
   return TEXT_CONVERTED;
 }
 
-void Charset::NamedFromUtf8(const char *s, size_t n, std::string *out) const {
+/* UTF-8 in a code page. Invalid UTF-8 becomes U+FFFD, which the code page
+ * writes as '?', as it does every character it lacks: no best fit, so
+ * that what comes back is what was stored or visibly not. False when any
+ * character was replaced. */
+static bool FromUtf8In(unsigned codePage, const char *s, size_t n, std::string *out) {
   out->clear();
-  if (codePage_ == CP_UTF8) {
+  if (codePage == CP_UTF8) {
     out->assign(s, n);
-    return;
+    return true;
   }
-  /* Invalid UTF-8 becomes U+FFFD, which the code page writes as '?', as
-   * it does every character it lacks; similar ones take their best fit. */
   std::u16string wide;
   Utf8ToUtf16(s, n, &wide);
-  if (wide.empty()) return;
+  if (wide.empty()) return true;
   const wchar_t *w = (const wchar_t *)wide.data();
-  int bytes = WideCharToMultiByte(codePage_, 0, w, (int)wide.size(), nullptr, 0, "?", nullptr);
-  if (bytes <= 0) return;
+  BOOL replaced = FALSE;
+  int bytes = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, w, (int)wide.size(), nullptr, 0, "?", nullptr);
+  if (bytes <= 0) return false;
   out->resize((size_t)bytes);
-  WideCharToMultiByte(codePage_, 0, w, (int)wide.size(), out->data(), bytes, "?", nullptr);
+  WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, w, (int)wide.size(), out->data(), bytes, "?", &replaced);
+  return !replaced;
+}
+
+bool Charset::NamedFromUtf8(const char *s, size_t n, std::string *out) const {
+  return FromUtf8In(codePage_, s, n, out);
+}
+
+/* Windows: without a Charset the narrow interface speaks the ANSI code
+ * page of the process, as every narrow Windows call does. */
+void Charset::AutomaticToUtf8(const char *s, size_t n, std::string *out) {
+  unsigned acp = GetACP();
+  std::u16string wide;
+  if (acp == 1252 || acp == CP_UTF8 || !ToWide(acp, s, n, &wide)) {
+    Windows1252ToUtf8(s, n, out); /* also where the code page cannot read it */
+    return;
+  }
+  Utf16ToUtf8((const unsigned short *)wide.data(), wide.size(), out);
+}
+
+bool Charset::AutomaticFromUtf8(const char *s, size_t n, std::string *out) {
+  return FromUtf8In(GetACP(), s, n, out);
 }

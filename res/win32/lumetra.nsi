@@ -1,16 +1,31 @@
-; lumetra.nsi: the Windows installer. Installs the 32-bit program and the
-; 32-bit ODBC driver, registers the driver "Lumetra" and the data source
-; "Lumetra Data Source" (Backend = ODBC, Target = a data source the user
-; picks) in the 32-bit ODBC view, adds a Start-menu entry and an
-; uninstaller that takes all of it away again.
-;   makensis -DEXE=<lumetra-import.exe> -DDRIVER=<lumetraodbc.dll> -DOUTFILE=<setup.exe> -DVERSION=<x.y.z> lumetra.nsi
-; Silent install: setup.exe /S /TARGET=<DSN name or connection string>
+; lumetra.nsi: the Windows installers, one script for both widths.
+;   WIDTH=64: for 64-bit Windows. Installs the 64-bit program, the 64-bit
+;             ODBC driver and the 32-bit one (in x86\), and registers the
+;             driver "Lumetra" and the data source "Lumetra Data Source"
+;             in both registry views, the 64-bit one with the 64-bit DLL
+;             and WOW6432Node with the 32-bit DLL, so that clients of
+;             either width find them.
+;   WIDTH=32: for 32-bit Windows. The 32-bit program and driver, registered
+;             in the 32-bit view.
+; The data source stores into a SQLite file of each user
+; (%LOCALAPPDATA%\Lumetra\lumetra.db) unless a target data source is
+; named: then it is Backend = ODBC with that Target. Adds a Start-menu
+; entry and an uninstaller that takes all of it away again, except the
+; users' databases.
+;   makensis -DWIDTH=64 -DEXE=<lumetra-import.exe> -DDRIVER64=<lumetraodbc.dll> -DDRIVER32=<lumetraodbc.dll>
+;            -DOUTFILE=<setup.exe> -DVERSION=<x.y.z> lumetra.nsi
+;   makensis -DWIDTH=32 -DEXE=<lumetra-import.exe> -DDRIVER32=<lumetraodbc.dll> -DOUTFILE=... -DVERSION=... lumetra.nsi
+; Silent install: setup.exe /S [/TARGET=<DSN name or connection string>]
 
 Unicode true
+!if ${WIDTH} == 64
+  Target amd64-unicode
+!endif
 !include "MUI2.nsh"
 !include "nsDialogs.nsh"
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
+!include "x64.nsh"
 
 !define PRODUCT "Lumetra HP Database Import Utility"
 !define DRIVER_NAME "Lumetra"
@@ -18,10 +33,16 @@ Unicode true
 !define ODBCINST "SOFTWARE\ODBC\ODBCINST.INI"
 !define ODBCINI "SOFTWARE\ODBC\ODBC.INI"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumetra"
+; rows of an import committed together, as on Linux
+!define COMMIT_INTERVAL "100"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES32\Lumetra"
+!if ${WIDTH} == 64
+  InstallDir "$PROGRAMFILES64\Lumetra"
+!else
+  InstallDir "$PROGRAMFILES32\Lumetra"
+!endif
 RequestExecutionLevel admin
 ShowInstDetails show
 
@@ -35,19 +56,30 @@ Page custom TargetPage TargetPageLeave
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-; The target comes from /TARGET=; a silent install cannot go without one.
+; The registry view of the program's own width.
+!macro NativeView
+  !if ${WIDTH} == 64
+    SetRegView 64
+  !else
+    SetRegView 32
+  !endif
+!macroend
+
+; The target, if any, comes from /TARGET=.
 Function .onInit
-  SetRegView 32
+  !if ${WIDTH} == 64
+    ${IfNot} ${RunningX64}
+      MessageBox MB_ICONSTOP "This installer is for 64-bit Windows; use the 32-bit one." /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  !endif
+  !insertmacro NativeView
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/TARGET=" $Target
   ${If} ${Errors}
     StrCpy $Target ""
-  ${EndIf}
-  ${If} ${Silent}
-  ${AndIf} $Target == ""
-    SetErrorLevel 2
-    Quit
   ${EndIf}
 FunctionEnd
 
@@ -66,15 +98,15 @@ FunctionEnd
   ${Loop}
 !macroend
 
-; The data source behind "Lumetra Data Source": one of those already on
-; the machine, or a connection string typed in.
+; Where "Lumetra Data Source" stores: a file of each user's, or one of
+; the data sources already on the machine, or a connection string.
 Function TargetPage
-  !insertmacro MUI_HEADER_TEXT "Target data source" "Where the imported tables are stored"
+  !insertmacro MUI_HEADER_TEXT "Where imports are stored" "A database file of each user, or another data source"
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateLabel} 0 0 100% 36u "Lumetra Data Source stores every import in another ODBC data source. Pick one of the data sources on this computer, or type a connection string (for example DRIVER={SQL Server};SERVER=host;DATABASE=db)."
+  ${NSD_CreateLabel} 0 0 100% 48u "Leave the field empty and Lumetra Data Source stores every import in a database file of each user (%LOCALAPPDATA%\Lumetra\lumetra.db). Or pick one of the ODBC data sources on this computer, or type a connection string (for example DRIVER={SQL Server};SERVER=host;DATABASE=db), to store the imports there."
   Pop $0
-  ${NSD_CreateComboBox} 0 40u 100% 120u ""
+  ${NSD_CreateComboBox} 0 52u 100% 120u ""
   Pop $TargetList
   !insertmacro AddDataSources HKLM
   !insertmacro AddDataSources HKCU
@@ -84,21 +116,13 @@ FunctionEnd
 
 Function TargetPageLeave
   ${NSD_GetText} $TargetList $Target
-  ${If} $Target == ""
-    MessageBox MB_ICONEXCLAMATION "Name the data source that Lumetra Data Source should store into."
-    Abort
-  ${EndIf}
 FunctionEnd
 
-Section "Install"
-  SetRegView 32
-  SetOutPath "$INSTDIR"
-  File "/oname=lumetra-import.exe" "${EXE}"
-  File "/oname=lumetraodbc.dll" "${DRIVER}"
-  WriteUninstaller "$INSTDIR\uninstall.exe"
-
-  WriteRegStr HKLM "${ODBCINST}\${DRIVER_NAME}" "Driver" "$INSTDIR\lumetraodbc.dll"
-  WriteRegStr HKLM "${ODBCINST}\${DRIVER_NAME}" "Setup" "$INSTDIR\lumetraodbc.dll"
+; The driver and the data source in the registry view set before, with
+; the DLL of that view's width.
+!macro Register DLL
+  WriteRegStr HKLM "${ODBCINST}\${DRIVER_NAME}" "Driver" "${DLL}"
+  WriteRegStr HKLM "${ODBCINST}\${DRIVER_NAME}" "Setup" "${DLL}"
   WriteRegStr HKLM "${ODBCINST}\${DRIVER_NAME}" "APILevel" "1"
   WriteRegStr HKLM "${ODBCINST}\${DRIVER_NAME}" "ConnectFunctions" "YYN"
   WriteRegStr HKLM "${ODBCINST}\${DRIVER_NAME}" "DriverODBCVer" "03.00"
@@ -106,16 +130,50 @@ Section "Install"
   WriteRegDWORD HKLM "${ODBCINST}\${DRIVER_NAME}" "UsageCount" 1
   WriteRegStr HKLM "${ODBCINST}\ODBC Drivers" "${DRIVER_NAME}" "Installed"
 
-  WriteRegStr HKLM "${ODBCINI}\${DSN_NAME}" "Driver" "$INSTDIR\lumetraodbc.dll"
+  WriteRegStr HKLM "${ODBCINI}\${DSN_NAME}" "Driver" "${DLL}"
   WriteRegStr HKLM "${ODBCINI}\${DSN_NAME}" "Description" "Imports of ${PRODUCT}"
-  WriteRegStr HKLM "${ODBCINI}\${DSN_NAME}" "Backend" "ODBC"
-  WriteRegStr HKLM "${ODBCINI}\${DSN_NAME}" "Target" "$Target"
+  ${If} $Target == ""
+    WriteRegStr HKLM "${ODBCINI}\${DSN_NAME}" "Backend" "SQLite"
+    DeleteRegValue HKLM "${ODBCINI}\${DSN_NAME}" "Target"
+  ${Else}
+    WriteRegStr HKLM "${ODBCINI}\${DSN_NAME}" "Backend" "ODBC"
+    WriteRegStr HKLM "${ODBCINI}\${DSN_NAME}" "Target" "$Target"
+  ${EndIf}
+  WriteRegStr HKLM "${ODBCINI}\${DSN_NAME}" "CommitInterval" "${COMMIT_INTERVAL}"
   WriteRegStr HKLM "${ODBCINI}\ODBC Data Sources" "${DSN_NAME}" "${DRIVER_NAME}"
+!macroend
+
+!macro Unregister
+  DeleteRegValue HKLM "${ODBCINI}\ODBC Data Sources" "${DSN_NAME}"
+  DeleteRegKey HKLM "${ODBCINI}\${DSN_NAME}"
+  DeleteRegValue HKLM "${ODBCINST}\ODBC Drivers" "${DRIVER_NAME}"
+  DeleteRegKey HKLM "${ODBCINST}\${DRIVER_NAME}"
+!macroend
+
+Section "Install"
+  SetOutPath "$INSTDIR"
+  File "/oname=lumetra-import.exe" "${EXE}"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  !if ${WIDTH} == 64
+    File "/oname=lumetraodbc.dll" "${DRIVER64}"
+    SetOutPath "$INSTDIR\x86"
+    File "/oname=lumetraodbc.dll" "${DRIVER32}"
+    SetOutPath "$INSTDIR"
+    SetRegView 64
+    !insertmacro Register "$INSTDIR\lumetraodbc.dll"
+    SetRegView 32
+    !insertmacro Register "$INSTDIR\x86\lumetraodbc.dll"
+  !else
+    File "/oname=lumetraodbc.dll" "${DRIVER32}"
+    SetRegView 32
+    !insertmacro Register "$INSTDIR\lumetraodbc.dll"
+  !endif
 
   CreateDirectory "$SMPROGRAMS\Lumetra"
   CreateShortcut "$SMPROGRAMS\Lumetra\${PRODUCT}.lnk" "$INSTDIR\lumetra-import.exe"
   CreateShortcut "$SMPROGRAMS\Lumetra\Uninstall.lnk" "$INSTDIR\uninstall.exe"
 
+  !insertmacro NativeView
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Lumetra"
@@ -125,12 +183,15 @@ Section "Install"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
+; The databases in the users' folders stay: they hold the imports.
 Section "Uninstall"
+  !if ${WIDTH} == 64
+    SetRegView 64
+    !insertmacro Unregister
+  !endif
   SetRegView 32
-  DeleteRegValue HKLM "${ODBCINI}\ODBC Data Sources" "${DSN_NAME}"
-  DeleteRegKey HKLM "${ODBCINI}\${DSN_NAME}"
-  DeleteRegValue HKLM "${ODBCINST}\ODBC Drivers" "${DRIVER_NAME}"
-  DeleteRegKey HKLM "${ODBCINST}\${DRIVER_NAME}"
+  !insertmacro Unregister
+  !insertmacro NativeView
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 
   Delete "$SMPROGRAMS\Lumetra\${PRODUCT}.lnk"
@@ -139,6 +200,10 @@ Section "Uninstall"
 
   Delete "$INSTDIR\lumetra-import.exe"
   Delete "$INSTDIR\lumetraodbc.dll"
+  !if ${WIDTH} == 64
+    Delete "$INSTDIR\x86\lumetraodbc.dll"
+    RMDir "$INSTDIR\x86"
+  !endif
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
 SectionEnd

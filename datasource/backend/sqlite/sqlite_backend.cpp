@@ -1,18 +1,17 @@
 /* sqlite_backend.cpp: the SQLite backend. It opens the database file the
- * data source names (by default $XDG_DATA_HOME/lumetra/lumetra.db) with
+ * data source names (by default the user's own, sqlite_files.h) with
  * the DSN's journal and sync modes, runs statements, maps declared column
  * types and SQLite's errors to ODBC's, and reads the catalog from the
  * schema and the table pragmas. */
 #include <sqlite3.h>
 #include <stdlib.h>
+#include <ctype.h>
 #include <string.h>
-#include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <mutex>
 
 #include "backend/backend.h"
+#include "backend/sqlite/sqlite_files.h"
 
 enum { BUSY_TIMEOUT_MS = 5000 };
 
@@ -56,12 +55,19 @@ static const DeclaredType kDeclaredTypes[] = {
   {"BOOL", SQL_SMALLINT, 5},
 };
 
+static std::string UpperCase(const char *s) {
+  std::string up(s);
+  for (char &c : up) c = (char)toupper((unsigned char)c);
+  return up;
+}
+
 /* The SQL type of a declared type; a length in parentheses is the size. */
 static void MapDeclaredType(const char *decl, ColumnInfo *c) {
   c->sqlType = SQL_VARCHAR;
   c->size = TEXT_COLUMN_SIZE;
+  std::string upper = UpperCase(decl);
   for (const DeclaredType &d : kDeclaredTypes) {
-    if (!strcasestr(decl, d.contains)) continue;
+    if (upper.find(d.contains) == std::string::npos) continue;
     c->sqlType = d.sqlType;
     c->size = d.size;
     break;
@@ -349,36 +355,11 @@ class SqliteBackend : public Backend {
 
 static bool OneOf(const std::string &value, const char *const *list, size_t n) {
   for (size_t i = 0; i < n; i++)
-    if (strcasecmp(value.c_str(), list[i]) == 0) return true;
+    if (UpperCase(value.c_str()) == list[i]) return true;
   return false;
 }
 
-/* The default database: lumetra.db in $XDG_DATA_HOME/lumetra, made on first use. */
-static std::string DefaultDatabase() {
-  const char *xdg = getenv("XDG_DATA_HOME");
-  const char *home = getenv("HOME");
-  std::string base = xdg && *xdg ? xdg : std::string(home ? home : ".") + "/.local/share";
-  std::string dir = base + "/lumetra";
-  for (size_t i = 1; i <= dir.size(); i++)
-    if (i == dir.size() || dir[i] == '/') mkdir(dir.substr(0, i).c_str(), 0700);
-  return dir + "/lumetra.db";
-}
-
 static std::string Quoted(const std::string &s) { return "\"" + s + "\""; }
-
-/* Why the database file cannot be used for writing, or "" when it can. */
-static std::string UnusableReason(const std::string &path) {
-  std::string dir = path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/'));
-  if (dir.empty()) dir = "/";
-  struct stat st;
-  if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return "Database folder does not exist: " + Quoted(dir);
-  if (access(path.c_str(), F_OK) == 0) {
-    if (access(path.c_str(), R_OK | W_OK) != 0) return "Database file is not writable: " + Quoted(path);
-  } else if (access(dir.c_str(), W_OK | X_OK) != 0) {
-    return "Database folder is not writable: " + Quoted(dir);
-  }
-  return "";
-}
 
 /* SQLite counts every allocation under one process-wide lock unless told
  * not to before it starts. The count only serves sqlite3_memory_used() and
@@ -391,7 +372,7 @@ static void StartSqlite() {
 }
 
 std::unique_ptr<Backend> OpenSqliteBackend(const ConnectionKeys &settings, Diagnostics &diag) {
-  std::string path = settings.Get("Database");
+  std::string path = DatabasePath(settings.Get("Database"));
   if (path.empty()) path = DefaultDatabase();
   std::string journal = settings.Get("JournalMode", "WAL");
   std::string sync = settings.Get("Synchronous", "NORMAL");

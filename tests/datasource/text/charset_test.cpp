@@ -86,4 +86,27 @@ TEST(Charset, Utf16BothWays) {
   EXPECT_EQ(units, (std::u16string{0xFFFD, u'z'}));
 }
 
+/* Whether text went out whole: a character the encoding lacks is '?' (or
+ * transliterated) and reported; without a Charset, UTF-8 goes out as is. */
+TEST(Charset, TellsWhenACharacterIsLostOnTheWayOut) {
+  const struct {
+    const char *charset, *utf8, *bytes;
+    bool whole;
+  } rows[] = {
+    {"CP850", "\xC3\xBC", "\x81", true},              /* ü */
+    {"CP850", "a\xE2\x82\xAC" "b", "aEURb", false},   /* € is not in CP850: transliterated */
+    {"CP850", "a\xFF" "b", "a?b", false},                /* not UTF-8 */
+    {"ISO-8859-1", "\xE2\x9C\x93", "?", false},       /* ✓ */
+    {"UTF-8", "\xE2\x9C\x93", "\xE2\x9C\x93", true},
+    {"", "\xE2\x9C\x93", "\xE2\x9C\x93", true},
+  };
+  for (const auto &r : rows) {
+    Charset cs;
+    ASSERT_TRUE(cs.Open(r.charset)) << r.charset;
+    std::string out;
+    EXPECT_EQ(cs.FromUtf8(r.utf8, strlen(r.utf8), &out), r.whole) << r.charset << " " << r.utf8;
+    EXPECT_EQ(out, r.bytes) << r.charset << " " << r.utf8;
+  }
+}
+
 }  // namespace

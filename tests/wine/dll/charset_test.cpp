@@ -1,6 +1,8 @@
 /* charset_test.cpp: the Windows code pages behind the Charset names, both
  * ways: each name's characters, the bytes a code page cannot read, and
  * characters an encoding lacks written as '?'. */
+#include <windows.h>
+
 #include <cstdio>
 #include <string>
 
@@ -69,6 +71,28 @@ int main() {
   Check(utf8.ToUtf8("ab\xff" "c", 4, &out, &bad) == TEXT_INVALID && bad == 2,
         "invalid UTF-8 found at " + std::to_string(bad));
   Check(automatic.ToUtf8("\xe9", 1, &out, &bad) == TEXT_CONVERTED && out == "\xc3\xa9", "automatic rule: " + out);
+
+  /* Going out: whole or not, and without a Charset in the ANSI code
+   * page (Wine's is 1252 here), never by best fit. */
+  struct Out {
+    Charset *charset;
+    const char *utf8, *bytes;
+    bool whole;
+  };
+  const Out outs[] = {
+    {&cp850, "\xc3\xbc", "\x81", true},
+    {&cp850, "a\xe2\x82\xac" "b", "a?b", false},
+    {&automatic, "Zo\xc3\xab", "Zo\xeb", true},
+    {&automatic, "\xe2\x82\xac", "\x80", true},
+    {&automatic, "\xe2\x9c\x93", "?", false},
+    {&automatic, "\xc4\x81", "?", false}, /* ā, best fit would give a */
+  };
+  if (GetACP() != 1252) std::printf("ANSI code page %u: the automatic cases are left out\n", GetACP());
+  for (const Out &o : outs) {
+    if (o.charset == &automatic && GetACP() != 1252) continue;
+    bool whole = o.charset->FromUtf8(o.utf8, std::string(o.utf8).size(), &out);
+    Check(whole == o.whole && out == o.bytes, std::string("out of UTF-8 ") + o.utf8 + ": " + out);
+  }
 
   std::printf("%s\n", g_failures ? "FAILED" : "OK");
   return g_failures ? 1 : 0;

@@ -177,7 +177,7 @@ int main(int argc, char **argv) {
   EndConnection(dbc);
 
   const Refusal refusals[] = {
-    {"Backend=SQLite;Database=C:\\people.db", "HY024"},
+    {"Backend=SQLite;Database=C:\\no such folder\\people.db", "08001"},
     {"Backend=ODBC", "HY024"},
     {"Backend=ODBC;Target=No Such Target", "IM002"},
     {"Backend=ODBC;Charset=HP-ROMAN8;Target={" + target + "}", "HY024"},
