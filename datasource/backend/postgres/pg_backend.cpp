@@ -367,25 +367,32 @@ class PgConnection {
     return rc == SQL_SUCCESS ? SQL_SUCCESS_WITH_INFO : rc;
   }
 
+  /* The answer to a catalog question with one parameter, asked on the
+   * side: its failure is nobody's diagnostic. Null when it failed. */
+  Result Ask(const char *sql, const std::string &param) {
+    const char *values[1] = {param.c_str()};
+    Diagnostics ignored;
+    std::vector<Result> results;
+    if (Run(1, [&] { return PQsendQueryParams(conn_, sql, 1, nullptr, values, nullptr, nullptr, 0) == 1; },
+            &results, ignored) == SQL_ERROR)
+      return Wrap(nullptr);
+    return std::move(results[0]);
+  }
+
   /* Whether column number `column` of the table with the oid is declared
    * NOT NULL. A table's columns are asked for once per connection. */
   bool NotNull(Oid table, int column) {
     auto found = notNull_.find(table);
     if (found == notNull_.end()) {
-      static const char kAsk[] = "SELECT attnum, attnotnull FROM pg_catalog.pg_attribute "
-                                 "WHERE attrelid = $1 AND attnum > 0 ORDER BY attnum";
-      std::string oid = std::to_string(table);
-      const char *values[1] = {oid.c_str()};
-      Diagnostics ignored;
-      std::vector<Result> results;
-      if (Run(1, [&] { return PQsendQueryParams(conn_, kAsk, 1, nullptr, values, nullptr, nullptr, 0) == 1; },
-              &results, ignored) == SQL_ERROR)
-        return false;
+      Result r = Ask("SELECT attnum, attnotnull FROM pg_catalog.pg_attribute "
+                     "WHERE attrelid = $1 AND attnum > 0 ORDER BY attnum",
+                     std::to_string(table));
+      if (!r) return false;
       std::vector<bool> columns;
-      for (int i = 0; i < PQntuples(results[0].get()); i++) {
-        size_t n = (size_t)atoi(PQgetvalue(results[0].get(), i, 0));
+      for (int i = 0; i < PQntuples(r.get()); i++) {
+        size_t n = (size_t)atoi(PQgetvalue(r.get(), i, 0));
         if (columns.size() <= n) columns.resize(n + 1);
-        columns[n] = PQgetvalue(results[0].get(), i, 1)[0] == 't';
+        columns[n] = PQgetvalue(r.get(), i, 1)[0] == 't';
       }
       found = notNull_.emplace(table, std::move(columns)).first;
     }
@@ -397,16 +404,10 @@ class PgConnection {
   const std::string &TypeName(Oid type) {
     auto found = typeNames_.find(type);
     if (found != typeNames_.end()) return found->second;
-    static const char kAsk[] = "SELECT typname FROM pg_catalog.pg_type WHERE oid = $1";
-    std::string oid = std::to_string(type);
-    const char *values[1] = {oid.c_str()};
-    Diagnostics ignored;
-    std::vector<Result> results;
     static const std::string kUnknown;
-    if (Run(1, [&] { return PQsendQueryParams(conn_, kAsk, 1, nullptr, values, nullptr, nullptr, 0) == 1; },
-            &results, ignored) == SQL_ERROR)
-      return kUnknown; /* asked again next time */
-    std::string name = PQntuples(results[0].get()) == 1 ? PQgetvalue(results[0].get(), 0, 0) : "";
+    Result r = Ask("SELECT typname FROM pg_catalog.pg_type WHERE oid = $1", std::to_string(type));
+    if (!r) return kUnknown; /* asked again next time */
+    std::string name = PQntuples(r.get()) == 1 ? PQgetvalue(r.get(), 0, 0) : "";
     return typeNames_.emplace(type, name).first->second;
   }
 
@@ -640,14 +641,10 @@ class PgPrepared : public Prepared {
         "coalesce(bool_or(a.attgenerated <> ''), false) FROM pg_catalog.pg_class c "
         "LEFT JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
         "WHERE c.oid = pg_catalog.to_regclass($1) GROUP BY c.oid";
-    const char *values[1] = {copy_.table.c_str()};
-    Diagnostics ignored;
-    std::vector<Result> results;
     copyable_ = NO;
-    if (c_.Run(1, [&] { return PQsendQueryParams(c_.conn(), kAsk, 1, nullptr, values, nullptr, nullptr, 0) == 1; },
-               &results, ignored) == SQL_ERROR || PQntuples(results[0].get()) != 1)
-      return false;
-    PGresult *r = results[0].get();
+    Result answer = c_.Ask(kAsk, copy_.table);
+    if (!answer || PQntuples(answer.get()) != 1) return false;
+    PGresult *r = answer.get();
     bool plain = PQgetvalue(r, 0, 0)[0] == 't';
     bool everyColumn = atoi(PQgetvalue(r, 0, 1)) == ParamCount() && PQgetvalue(r, 0, 2)[0] == 'f';
     if (plain && (!copy_.allColumns || everyColumn)) copyable_ = YES;
