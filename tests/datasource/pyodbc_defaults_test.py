@@ -9,11 +9,12 @@ and row counts; on PostgreSQL timestamptz, numeric and uuid columns and
 the server's own type names, dollar-quoted function bodies and the
 server's notices as messages.
 
-    pyodbc_defaults_test.py <liblumetraodbc.so> [postgres]
+    pyodbc_defaults_test.py <liblumetraodbc.so> [postgres|odbc]
 
 With "postgres" the same checks run against a throwaway PostgreSQL server
 (tests/support/pg-server.sh); without, against SQLite, where values that
-sqlite3 itself wrote are read too. Exits 77 (skipped) where pyodbc is not
+sqlite3 itself wrote are read too; with "odbc", through the any-ODBC
+backend, whose target is the driver again on a SQLite file. Exits 77 (skipped) where pyodbc is not
 installed.
 """
 import datetime
@@ -34,6 +35,7 @@ except ImportError:
 
 driver = os.path.realpath(sys.argv[1])
 postgres = sys.argv[2:] == ["postgres"]
+through_odbc = sys.argv[2:] == ["odbc"]
 here = os.path.dirname(os.path.realpath(__file__))
 support = os.path.join(here, "../support")
 MOON = "\u03a9\u03bc\u03ad\u03b3\u03b1 \U0001f31c"  # 'Ωμέγα 🌜'
@@ -215,6 +217,12 @@ with tempfile.TemporaryDirectory() as work:
             sys.exit(1)
         with open(os.path.join(work, "dsn", "odbc.ini"), "w") as ini:
             ini.write(f"[Lumetra Data Source]\nDriver = {driver}\n{lines}")
+    database = os.path.join(work, "dsn", "lumetra.db")
+    if through_odbc:
+        database = os.path.join(work, "target.db")
+        with open(os.path.join(work, "dsn", "odbc.ini"), "w") as ini:
+            ini.write(f"[Lumetra Data Source]\nDriver = {driver}\nBackend = ODBC\n"
+                      f"Target = DRIVER={driver};Database={database}\n")
     try:
         cnxn = pyodbc.connect("DSN=Lumetra Data Source", autocommit=True)
         cursor = cnxn.cursor()
@@ -231,7 +239,7 @@ with tempfile.TemporaryDirectory() as work:
             postgres_type_checks(cursor)
             postgres_sql_checks(cursor)
         if not postgres:
-            sqlite3_checks(cursor, os.path.join(work, "dsn", "lumetra.db"))
+            sqlite3_checks(cursor, database)
         cnxn.close()
     finally:
         if postgres:
@@ -241,4 +249,5 @@ with tempfile.TemporaryDirectory() as work:
 if failures:
     print("\n".join(failures))
     sys.exit(1)
-print(f"pyodbc with its defaults ({'PostgreSQL' if postgres else 'SQLite'}): all checks passed")
+where = "PostgreSQL" if postgres else "the any-ODBC backend to SQLite" if through_odbc else "SQLite"
+print(f"pyodbc with its defaults ({where}): all checks passed")

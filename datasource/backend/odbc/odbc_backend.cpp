@@ -131,10 +131,12 @@ class TargetRows : public Cursor {
 };
 
 /* A parameter's buffer on the target, bound once and bound again only
- * when its C type changes or it outgrows its buffer. */
+ * when its C type, or a timestamp's digits of a second, change, or it
+ * outgrows its buffer. */
 struct TargetParam {
   SQLSMALLINT cType = 0;
   SQLSMALLINT sqlType = 0;
+  SQLSMALLINT digits = 0;
   int64_t integer = 0;
   double real = 0;
   SQL_TIMESTAMP_STRUCT timestamp = {};
@@ -361,8 +363,19 @@ static void TargetTypes(const Value &v, SQLSMALLINT *cType, SQLSMALLINT *sqlType
   }
 }
 
-/* The core's "YYYY-MM-DD[ HH:MM:SS]" as a struct, read by hand: this runs
- * for every record. */
+/* The parts of the core's "YYYY-MM-DD[ HH:MM:SS[.fffffffff]]": where the
+ * fraction starts, and the most digits it has. */
+enum { TIMESTAMP_SECONDS_SIZE = 19, FRACTION_AT = 20, FRACTION_DIGITS_MAX = 9 };
+
+/* The digits of a second's fraction in a timestamp's text. */
+static SQLSMALLINT FractionDigits(const Value &v) {
+  if (v.size <= FRACTION_AT || v.data[TIMESTAMP_SECONDS_SIZE] != '.') return 0;
+  size_t digits = v.size - FRACTION_AT;
+  return (SQLSMALLINT)(digits < (size_t)FRACTION_DIGITS_MAX ? digits : (size_t)FRACTION_DIGITS_MAX);
+}
+
+/* The timestamp's text as a struct, read by hand: this runs for every
+ * record. */
 static SQL_TIMESTAMP_STRUCT TimestampOf(const Value &v) {
   auto number = [&](size_t at, size_t digits) {
     unsigned n = 0;
@@ -371,13 +384,12 @@ static SQL_TIMESTAMP_STRUCT TimestampOf(const Value &v) {
   };
   SQL_TIMESTAMP_STRUCT t = {};
   t.year = (SQLSMALLINT)number(0, 4), t.month = (SQLUSMALLINT)number(5, 2), t.day = (SQLUSMALLINT)number(8, 2);
-  if (v.size >= 19) t.hour = (SQLUSMALLINT)number(11, 2), t.minute = (SQLUSMALLINT)number(14, 2), t.second = (SQLUSMALLINT)number(17, 2);
-  /* ".fffffffff": the digits there are, as nanoseconds */
-  if (v.size > 20 && v.data[19] == '.') {
-    SQLUINTEGER scale = 100000000;
-    for (size_t i = 20; i < v.size && i < 29 && v.data[i] >= '0' && v.data[i] <= '9'; i++, scale /= 10)
-      t.fraction += scale * (SQLUINTEGER)(v.data[i] - '0');
-  }
+  if (v.size >= TIMESTAMP_SECONDS_SIZE)
+    t.hour = (SQLUSMALLINT)number(11, 2), t.minute = (SQLUSMALLINT)number(14, 2), t.second = (SQLUSMALLINT)number(17, 2);
+  /* the digits there are, as nanoseconds */
+  SQLUINTEGER scale = 100000000;
+  for (size_t i = FRACTION_AT; i < FRACTION_AT + (size_t)FractionDigits(v); i++, scale /= 10)
+    t.fraction += scale * (SQLUINTEGER)(v.data[i] - '0');
   return t;
 }
 
@@ -402,14 +414,20 @@ SQLRETURN TargetStatement::Bind(int n, const Value &v, Diagnostics &diag) {
   }
   p.indicator = v.kind == VALUE_NULL ? SQL_NULL_DATA : length;
   bool textual = cType == SQL_C_CHAR || cType == SQL_C_BINARY;
-  bool same = p.cType == cType && p.sqlType == sqlType && (!textual || p.boundAt == (uintptr_t)buffer);
+  /* a timestamp's size and digits say how much of a second the target is
+   * given, so that it keeps the fraction or says that it cannot */
+  SQLSMALLINT digits = cType == SQL_C_TYPE_TIMESTAMP && v.kind != VALUE_NULL ? FractionDigits(v) : 0;
+  bool same = p.cType == cType && p.sqlType == sqlType && p.digits == digits &&
+              (!textual || p.boundAt == (uintptr_t)buffer);
   if (same) return SQL_SUCCESS;
   SQLULEN size = textual ? (v.size > (size_t)TEXT_COLUMN_SIZE ? v.size : (size_t)TEXT_COLUMN_SIZE) : 0;
-  SQLRETURN rc = api_->BindParameter(stmt_, (SQLUSMALLINT)n, SQL_PARAM_INPUT, cType, sqlType, size, 0, buffer,
+  if (cType == SQL_C_TYPE_TIMESTAMP) size = TIMESTAMP_SECONDS_SIZE + (digits ? 1 + (SQLULEN)digits : 0);
+  SQLRETURN rc = api_->BindParameter(stmt_, (SQLUSMALLINT)n, SQL_PARAM_INPUT, cType, sqlType, size, digits, buffer,
                                      length, &p.indicator);
   if (!Ok(rc)) return PostTargetError(api_, diag, SQL_HANDLE_STMT, stmt_, "Binding a parameter failed");
   p.cType = cType;
   p.sqlType = sqlType;
+  p.digits = digits;
   p.boundAt = textual ? (uintptr_t)buffer : 0;
   return SQL_SUCCESS;
 }
@@ -484,8 +502,11 @@ void OdbcBackend::LearnTypes() {
   for (size_t i = 0; i < TYPE_WORD_COUNT; i++) names_[i] = wordNames_[i].c_str();
   static const SQLSMALLINT kSqlTypes[TYPE_WORD_COUNT] = {SQL_VARCHAR, SQL_LONGVARCHAR, SQL_INTEGER, SQL_SMALLINT,
                                                          SQL_TYPE_TIMESTAMP};
+  /* a timestamp offers microseconds, so that clients send them and the
+   * target keeps what it can hold */
+  static const SQLINTEGER kSizes[TYPE_WORD_COUNT] = {TEXT_COLUMN_SIZE, TEXT_COLUMN_SIZE, 0, 0, TIMESTAMP_MICROS_SIZE};
   for (size_t i = 0; i < wordNames_.size(); i++)
-    types_.push_back({wordNames_[i].c_str(), kSqlTypes[i], i < 2 ? TEXT_COLUMN_SIZE : 0, nullptr, nullptr, nullptr});
+    types_.push_back({wordNames_[i].c_str(), kSqlTypes[i], kSizes[i], nullptr, nullptr, nullptr});
 }
 
 /* The target as a message may show it: a DSN's name, or the connection
