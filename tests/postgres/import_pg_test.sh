@@ -131,16 +131,19 @@ grep -qxF 'The table "checked" keeps 3 rows' <<<"$out" || fail "rows kept after 
 [ "$(sql 'SELECT string_agg(n::text, $$,$$) FROM checked')" = 1,2,3 ] || fail "rows before the server's refusal: $(sql 'SELECT * FROM checked')"
 done
 
-# pyodbc reads the same rows, in the same Python types, as from SQLite.
+# pyodbc reads the same rows, in the same Python types, as from SQLite,
+# as a Unicode client (its default) and as an ANSI one.
 : > "$work/sqlite/odbcinst.ini"
 printf '[Lumetra Data Source]\nDriver = %s\nDatabase = %s\n' "$driver" "$work/sqlite/lumetra.db" > "$work/sqlite/odbc.ini"
 ODBCSYSINI="$work/sqlite" ODBCINI="$work/sqlite/odbc.ini" timeout 20 "$program" "$work/files/people.cdf" </dev/null 2>/dev/null \
   || fail "import into SQLite"
 read_rows='
 import pyodbc
-c = pyodbc.connect("DSN=Lumetra Data Source")
-for row in c.cursor().execute("SELECT * FROM people"):
-    print([(type(v).__name__, v) for v in row])
+for ansi in (False, True):
+    c = pyodbc.connect("DSN=Lumetra Data Source", ansi=ansi)
+    c.setdecoding(pyodbc.SQL_CHAR, encoding="utf-8")
+    for row in c.cursor().execute("SELECT * FROM people"):
+        print([(type(v).__name__, v) for v in row])
 '
 # In a sanitizer build the driver needs the sanitizer runtime loaded first.
 python() { with_sanitizer_runtime "${LUMETRA_PYTHON_PRELOAD:-}" timeout 20 /usr/bin/python3 "$@"; }
@@ -150,6 +153,9 @@ from_sqlite=$(ODBCSYSINI="$work/sqlite" ODBCINI="$work/sqlite/odbc.ini" python -
 [ "$from_pg" = "$from_sqlite" ] || fail "pyodbc rows differ: PostgreSQL $from_pg, SQLite $from_sqlite"
 grep -q "('datetime', datetime.datetime(1999, 12, 31, 0, 0))" <<<"$from_pg" || fail "no datetime from pyodbc: $from_pg"
 grep -q "('int', 1234)" <<<"$from_pg" || fail "no int from pyodbc: $from_pg"
+half=$(($(wc -l <<<"$from_pg") / 2))
+[ "$(head -n "$half" <<<"$from_pg")" = "$(tail -n +"$((half + 1))" <<<"$from_pg")" ] \
+  || fail "an ANSI client reads other rows than a Unicode one: $from_pg"
 
 # The server killed during a run: the program fails with the lost
 # connection, and every row committed before the kill is there. With a
